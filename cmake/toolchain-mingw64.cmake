@@ -1,0 +1,14 @@
+# Windows x86-64 cross build with the mingw-w64 posix thread model (the win32
+# model cannot build GoogleTest). Tests run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(MRW_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${MRW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MRW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${MRW_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${MRW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh")

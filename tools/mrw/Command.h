@@ -1,0 +1,21 @@
+// One sub-command of the mrw tool. Each command lives in its own file and is
+// listed once in CommandTable.cpp.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace mrw::cli {
+
+struct Command {
+    const char* name;      // "show", "image", ...
+    const char* summary;   // one line for `mrw --help`
+    const char* usage;     // full text for `mrw NAME --help`
+    int (*run)(const std::vector<std::string>& args);  // arguments after the command name
+};
+
+const std::vector<Command>& Commands();
+
+// Exit statuses shared by the commands.
+enum : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+}  // namespace mrw::cli

@@ -1,0 +1,43 @@
+// mrw: the Morwen theme studio's core on the command line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/Prompter.h"
+#include "tools/mrw/Command.h"
+
+namespace {
+
+void PrintOverview() {
+    std::printf("mrw - build, inspect and preview handheld Today-screen themes\n\n"
+                "usage: mrw COMMAND [ARGS]   (mrw COMMAND --help for its options)\n\n"
+                "commands:\n");
+    for (const auto& c : mrw::cli::Commands()) std::printf("  %-12s %s\n", c.name, c.summary);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintOverview();
+        return args.empty() ? mrw::cli::kExitUsage : mrw::cli::kExitOk;
+    }
+    // Messages meant for a message box go to stderr; questions take their first answer.
+    mrw::StderrPrompter prompter;
+    mrw::ScopedPrompter scoped(prompter);
+    for (const auto& c : mrw::cli::Commands()) {
+        if (args[0] == c.name) {
+            std::vector<std::string> rest(args.begin() + 1, args.end());
+            for (const auto& a : rest) {
+                if (a == "--help" || a == "-h") {
+                    std::printf("%s", c.usage);
+                    return mrw::cli::kExitOk;
+                }
+            }
+            return c.run(rest);
+        }
+    }
+    std::fprintf(stderr, "mrw: unknown command '%s' (mrw --help lists them)\n", args[0].c_str());
+    return mrw::cli::kExitUsage;
+}
