@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine: the CMAKE_CROSSCOMPILING_EMULATOR of the
+# windows build. Headless (a virtual X display), quiet (WINEDEBUG=-all), with
+# a prefix of its own under ~/.cache that is initialised once. The program's
+# exit code is passed on.
+#
+# test.sh keeps one wineserver and one Xvfb alive for the whole run and
+# exports DISPLAY; run on its own, this script starts a display per call.
+set -euo pipefail
+
+if (($# == 0)); then
+  echo "usage: $0 PROGRAM.exe [ARGS...]" >&2
+  exit 2
+fi
+
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEPREFIX="${WINEPREFIX:-$HOME/.cache/morwen-wine}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# Without a display of the caller's, each call gets its own virtual one, and
+# waits for the wineserver to end before that display goes away, so that no
+# Wine process outlives the display it was started on.
+headless() {
+  if [[ -n "${DISPLAY:-}" ]]; then
+    "$@"
+  else
+    xvfb-run -a bash -c '"$@"; rc=$?; wineserver -w; exit $rc' headless "$@"
+  fi
+}
+
+# Initialise the prefix once (about 10 s); concurrent first calls wait.
+if [[ ! -f "$WINEPREFIX/.morwen-ready" ]]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [[ ! -f "$WINEPREFIX/.morwen-ready" ]]; then
+      headless wineboot -i >/dev/null 2>&1 || true
+      [[ -f "$WINEPREFIX/system.reg" ]] || { echo "wine-run: wineboot failed for $WINEPREFIX" >&2; exit 1; }
+      touch "$WINEPREFIX/.morwen-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
+
+headless wine "$@"
