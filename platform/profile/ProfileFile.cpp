@@ -1,0 +1,373 @@
+#include "platform/profile/ProfileFile.h"
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+namespace mrw {
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+// GetPrivateProfileInt reads the value into a buffer of 30 characters.
+constexpr std::size_t kIntDigits = 29;
+
+// The characters the profile functions trim: tab, LF, VT, FF, CR, space and
+// ^Z (a DOS end-of-file mark found on old media).
+bool IsBlank(char c) {
+    return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == ' ';
+}
+
+std::string_view Trim(std::string_view s) {
+    std::size_t begin = 0;
+    std::size_t end = s.size();
+    while (begin < end && IsBlank(s[begin])) ++begin;
+    while (end > begin && IsBlank(s[end - 1])) --end;
+    return s.substr(begin, end - begin);
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string LowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = LowerAscii(c);
+    return out;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+// One pair of matching quotes around the whole value is not part of it.
+std::string_view StripQuotes(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        return v.substr(1, v.size() - 2);
+    }
+    return v;
+}
+
+// RtlUnicodeStringToInteger with base 0, which GetPrivateProfileInt uses.
+uint32_t ParseProfileInteger(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    uint32_t base = 10;
+    if (s.size() - i >= 2 && s[i] == '0') {
+        switch (s[i + 1]) {
+        case 'b': base = 2; i += 2; break;
+        case 'o': base = 8; i += 2; break;
+        case 'x': base = 16; i += 2; break;
+        default: break;
+        }
+    }
+    uint32_t total = 0;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        uint32_t digit;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<uint32_t>(c - '0');
+        } else if (c >= 'A' && c <= 'Z') {
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        } else if (c >= 'a' && c <= 'z') {
+            digit = static_cast<uint32_t>(c - 'a' + 10);
+        } else {
+            break;
+        }
+        if (digit >= base) break;
+        total = total * base + digit;  // wraps modulo 2^32, as the Windows function does
+    }
+    return negative ? 0u - total : total;
+}
+
+}  // namespace
+
+std::string_view ProfileFile::Entry::Name() const {
+    return std::string_view(text).substr(nameBegin, nameLength);
+}
+
+std::string_view ProfileFile::Entry::Value() const {
+    return std::string_view(text).substr(valueBegin, valueLength);
+}
+
+// Splits a key line into its trimmed name and value.
+ProfileFile::Entry ProfileFile::MakeEntry(std::string text) {
+    Entry e;
+    e.text = std::move(text);
+    const std::string_view line(e.text);
+    std::size_t begin = 0;
+    std::size_t end = line.size();
+    while (begin < end && IsBlank(line[begin])) ++begin;
+    while (end > begin && IsBlank(line[end - 1])) --end;
+    if (begin == end) {
+        e.blank = true;
+        return e;
+    }
+    const std::size_t equals = line.substr(begin, end - begin).find('=');
+    if (equals == std::string_view::npos) {
+        e.nameBegin = begin;
+        e.nameLength = end - begin;
+        return e;
+    }
+    const std::size_t eq = begin + equals;
+    std::size_t nameEnd = eq;
+    while (nameEnd > begin && IsBlank(line[nameEnd - 1])) --nameEnd;
+    std::size_t valueBegin = eq + 1;
+    while (valueBegin < end && IsBlank(line[valueBegin])) ++valueBegin;
+    e.nameBegin = begin;
+    e.nameLength = nameEnd - begin;
+    e.valueBegin = valueBegin;
+    e.valueLength = end - valueBegin;
+    e.hasValue = true;
+    return e;
+}
+
+// A key line as written; its name and value are what a later read of the
+// line gives (trailing blanks of the value are not part of it).
+ProfileFile::Entry ProfileFile::MakeKeyEntry(std::string_view name, std::string_view value) {
+    std::string text;
+    text.reserve(name.size() + 1 + value.size());
+    text.append(name).append(1, '=').append(value);
+    return MakeEntry(std::move(text));
+}
+
+ProfileFile ProfileFile::Parse(std::string_view text) {
+    ProfileFile profile;
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        profile.utf8Bom_ = true;
+        text.remove_prefix(kUtf8Bom.size());
+    }
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        // A line ends at CR LF, LF or a lone CR.
+        std::size_t stop = pos;
+        while (stop < text.size() && text[stop] != '\n' && text[stop] != '\r') ++stop;
+        const std::string_view line = text.substr(pos, stop - pos);
+        pos = stop;
+        if (pos < text.size()) {
+            if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') {
+                pos += 2;
+            } else {
+                ++pos;
+            }
+        }
+
+        const std::string_view trimmed = Trim(line);
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            const std::size_t close = trimmed.rfind(']');
+            if (close != std::string_view::npos && close > 0) {
+                Section section;
+                section.header = std::string(line);
+                section.name = std::string(Trim(trimmed.substr(1, close - 1)));
+                section.hasHeader = true;
+                profile.index_.emplace(LowerAscii(section.name), profile.sections_.size());
+                profile.sections_.push_back(std::move(section));
+                continue;
+            }
+            // A '[' without a closing ']' is an ordinary line.
+        }
+        if (profile.sections_.empty()) {
+            // Lines before the first section: kept, found by no lookup.
+            profile.sections_.emplace_back();
+        }
+        profile.sections_.back().entries.push_back(MakeEntry(std::string(line)));
+    }
+    return profile;
+}
+
+bool ProfileFile::Load(const std::string& path) {
+    *this = ProfileFile();
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return false;
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) return false;
+        *this = Parse(text);
+        return true;
+    } catch (...) {
+        // A read error (a folder, a device) or a file too large for memory.
+        *this = ProfileFile();
+        return false;
+    }
+}
+
+std::string ProfileFile::Serialize() const {
+    std::size_t size = utf8Bom_ ? kUtf8Bom.size() : 0;
+    for (const Section& section : sections_) {
+        if (section.hasHeader) size += section.header.size() + 2;
+        for (const Entry& e : section.entries) size += e.text.size() + 2;
+    }
+    std::string out;
+    out.reserve(size);
+    if (utf8Bom_) out.append(kUtf8Bom);
+    for (const Section& section : sections_) {
+        if (section.hasHeader) out.append(section.header).append(kLineEnd);
+        for (const Entry& e : section.entries) out.append(e.text).append(kLineEnd);
+    }
+    return out;
+}
+
+bool ProfileFile::Save(const std::string& path) const {
+    try {
+        const std::string text = Serialize();
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) return false;
+        out.close();
+        return !out.fail();
+    } catch (...) {
+        return false;
+    }
+}
+
+std::vector<std::string> ProfileFile::SectionNames() const {
+    std::vector<std::string> names;
+    names.reserve(sections_.size());
+    for (const Section& section : sections_) {
+        if (section.hasHeader && !section.name.empty()) names.push_back(section.name);
+    }
+    return names;
+}
+
+bool ProfileFile::HasSection(const std::string& section) const {
+    return FirstSection(section) != nullptr;
+}
+
+std::vector<std::string> ProfileFile::KeyNames(const std::string& section) const {
+    std::vector<std::string> keys;
+    const Section* s = FirstSection(section);
+    if (!s) return keys;
+    for (const Entry& e : s->entries) {
+        if (e.blank || !e.hasValue || e.nameLength == 0 || e.Name().front() == ';') continue;
+        keys.emplace_back(e.Name());
+    }
+    return keys;
+}
+
+const ProfileFile::Section* ProfileFile::FirstSection(const std::string& name) const {
+    const auto it = index_.find(LowerAscii(Trim(name)));
+    return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+ProfileFile::Section* ProfileFile::FirstSection(const std::string& name) {
+    const auto it = index_.find(LowerAscii(Trim(name)));
+    return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+const ProfileFile::Entry* ProfileFile::FindEntry(const Section& section, std::string_view key) {
+    for (const Entry& e : section.entries) {
+        if (!e.blank && EqualNoCase(e.Name(), key)) return &e;
+    }
+    return nullptr;
+}
+
+ProfileFile::Entry* ProfileFile::FindEntry(Section& section, std::string_view key) {
+    for (Entry& e : section.entries) {
+        if (!e.blank && EqualNoCase(e.Name(), key)) return &e;
+    }
+    return nullptr;
+}
+
+void ProfileFile::RebuildIndex() {
+    index_.clear();
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        if (sections_[i].hasHeader) index_.emplace(LowerAscii(sections_[i].name), i);
+    }
+}
+
+std::optional<std::string> ProfileFile::Find(const std::string& section, const std::string& key) const {
+    const Section* s = FirstSection(section);
+    if (!s) return std::nullopt;
+    // Only the first key of the name counts, even when it has no value.
+    const Entry* e = FindEntry(*s, Trim(key));
+    if (!e || !e->hasValue) return std::nullopt;
+    return std::string(StripQuotes(e->Value()));
+}
+
+std::string ProfileFile::GetString(const std::string& section, const std::string& key,
+                                   const std::string& fallback) const {
+    if (std::optional<std::string> value = Find(section, key)) return std::move(*value);
+    std::string_view def(fallback);
+    while (!def.empty() && def.back() == ' ') def.remove_suffix(1);
+    return std::string(StripQuotes(def));
+}
+
+int ProfileFile::GetInt(const std::string& section, const std::string& key, int fallback) const {
+    const std::optional<std::string> value = Find(section, key);
+    if (!value || value->empty()) return fallback;
+    std::string_view digits(*value);
+    digits = digits.substr(0, kIntDigits);
+    // The Windows function sees a NUL-terminated string.
+    digits = digits.substr(0, digits.find('\0'));
+    return static_cast<int>(ParseProfileInteger(digits));
+}
+
+void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string_view sectionName = Trim(section);
+    const std::string_view keyName = Trim(key);
+    std::string_view text(value);
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+
+    Section* s = FirstSection(std::string(sectionName));
+    if (!s) {
+        Section added;
+        added.name = std::string(sectionName);
+        added.header = "[" + added.name + "]";
+        added.hasHeader = true;
+        added.entries.push_back(MakeKeyEntry(keyName, text));
+        index_.emplace(LowerAscii(sectionName), sections_.size());
+        sections_.push_back(std::move(added));
+        return;
+    }
+    if (Entry* e = FindEntry(*s, keyName)) {
+        if (e->hasValue && e->Value() == text) return;
+        // The key keeps the spelling it has in the file.
+        const std::string name(e->Name());
+        *e = MakeKeyEntry(name, text);
+        return;
+    }
+    // After the last line that is not blank, so that blank lines separating
+    // this section from the next stay where they are.
+    auto at = s->entries.end();
+    while (at != s->entries.begin() && std::prev(at)->blank) --at;
+    s->entries.insert(at, MakeKeyEntry(keyName, text));
+}
+
+void ProfileFile::WriteInt(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void ProfileFile::DeleteKey(const std::string& section, const std::string& key) {
+    const std::string_view sectionName = Trim(section);
+    const std::string_view keyName = Trim(key);
+    for (Section& s : sections_) {
+        if (!s.hasHeader || !EqualNoCase(s.name, sectionName)) continue;
+        for (auto it = s.entries.begin(); it != s.entries.end(); ++it) {
+            if (!it->blank && EqualNoCase(it->Name(), keyName)) {
+                s.entries.erase(it);
+                return;
+            }
+        }
+    }
+}
+
+void ProfileFile::DeleteSection(const std::string& section) {
+    const auto it = index_.find(LowerAscii(Trim(section)));
+    if (it == index_.end()) return;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    RebuildIndex();
+}
+
+}  // namespace mrw
