@@ -20,7 +20,10 @@ public:
 
 // The user's store of this platform.
 std::unique_ptr<SettingsStore> OpenUserSettings();
-// A store kept in the given INI file (tests, and the POSIX backend).
+// A store kept in the given INI file (tests, and the POSIX backend). Each
+// read loads the file afresh; each write saves it at once.
 std::unique_ptr<SettingsStore> OpenSettingsFile(const std::string& iniPath);
+// The INI file behind OpenUserSettings on POSIX; "" on Windows (the registry).
+std::string UserSettingsPath();
 
 }  // namespace mrw

@@ -1,8 +1,12 @@
+#include "editor/resources/CompiledStrings.h"
 #include "platform/ResourceText.h"
 
 namespace mrw {
 
-// Filled from the compiled-in table of editor/resources.
-std::string LoadResourceString(int id) { return std::string(); }
+// Without a resource library the texts come from the compiled-in table.
+std::string LoadResourceString(int id) {
+    const char* text = LookupCompiledString(id);
+    return text ? std::string(text) : std::string();
+}
 
 }  // namespace mrw
