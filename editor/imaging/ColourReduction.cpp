@@ -1,0 +1,384 @@
+// Colour reduction of a 24-bit image to an indexed image of at most 256
+// colours: the channels are levelled to the chosen depth, the palette comes
+// from Xiaolin Wu's variance-minimising box cutting over a 33 x 33 x 33
+// histogram, and the pixels are mapped with serpentine Floyd-Steinberg error
+// diffusion in sixteenths.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "editor/imaging/DibImage.h"
+#include "editor/imaging/PixelAccess.h"
+
+namespace mrw {
+
+namespace {
+
+constexpr int kSide = 33;                       // 32 cells per channel plus the zero plane
+constexpr int kCells = kSide * kSide * kSide;   // 35,937
+
+constexpr int Cell(int r, int g, int b) { return (r * kSide + g) * kSide + b; }
+
+// Channel levels for 4, 5 and 8 bits per channel.
+std::array<uint8_t, 256> LevelTable(int channelBits) {
+    std::array<uint8_t, 256> t{};
+    for (int v = 0; v < 256; ++v) {
+        if (channelBits == 5)
+            t[size_t(v)] = uint8_t(int(double(v / 8) * 255.0 / 31.0 + 0.5));
+        else if (channelBits == 4)
+            t[size_t(v)] = uint8_t((v / 16) * 17);
+        else
+            t[size_t(v)] = uint8_t(v);
+    }
+    return t;
+}
+
+// A box of histogram cells: lower bounds exclusive, upper bounds inclusive.
+struct Box {
+    int r0 = 0, r1 = 0, g0 = 0, g1 = 0, b0 = 0, b1 = 0;
+    int volume = 0;
+};
+
+enum Axis { kRed, kGreen, kBlue };
+
+class WuQuantiser {
+public:
+    WuQuantiser()
+        : wt_(kCells, 0), mr_(kCells, 0), mg_(kCells, 0), mb_(kCells, 0), m2_(kCells, 0.0) {}
+
+    void Add(int r, int g, int b) {
+        int c = Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
+        wt_[size_t(c)] += 1;
+        mr_[size_t(c)] += r;
+        mg_[size_t(c)] += g;
+        mb_[size_t(c)] += b;
+        m2_[size_t(c)] += double(r * r + g * g + b * b);
+    }
+
+    // Turns the histogram into moments summed over every cell at or below
+    // each index in all three channels.
+    void Accumulate() {
+        std::vector<int64_t> areaW(kSide), areaR(kSide), areaG(kSide), areaB(kSide);
+        std::vector<double> area2(kSide);
+        for (int r = 1; r < kSide; ++r) {
+            std::fill(areaW.begin(), areaW.end(), 0);
+            std::fill(areaR.begin(), areaR.end(), 0);
+            std::fill(areaG.begin(), areaG.end(), 0);
+            std::fill(areaB.begin(), areaB.end(), 0);
+            std::fill(area2.begin(), area2.end(), 0.0);
+            for (int g = 1; g < kSide; ++g) {
+                int64_t lineW = 0, lineR = 0, lineG = 0, lineB = 0;
+                double line2 = 0.0;
+                for (int b = 1; b < kSide; ++b) {
+                    const size_t i = size_t(Cell(r, g, b));
+                    const size_t below = size_t(Cell(r - 1, g, b));
+                    lineW += wt_[i], lineR += mr_[i], lineG += mg_[i], lineB += mb_[i];
+                    line2 += m2_[i];
+                    areaW[size_t(b)] += lineW, areaR[size_t(b)] += lineR;
+                    areaG[size_t(b)] += lineG, areaB[size_t(b)] += lineB;
+                    area2[size_t(b)] += line2;
+                    wt_[i] = wt_[below] + areaW[size_t(b)];
+                    mr_[i] = mr_[below] + areaR[size_t(b)];
+                    mg_[i] = mg_[below] + areaG[size_t(b)];
+                    mb_[i] = mb_[below] + areaB[size_t(b)];
+                    m2_[i] = m2_[below] + area2[size_t(b)];
+                }
+            }
+        }
+    }
+
+    // Cuts the colour space into at most `count` boxes; returns how many.
+    int Partition(int count, std::vector<Box>& boxes) {
+        boxes.assign(size_t(count), Box{});
+        std::vector<double> variance(size_t(count), 0.0);
+        boxes[0].r1 = boxes[0].g1 = boxes[0].b1 = kSide - 1;
+        boxes[0].volume = (kSide - 1) * (kSide - 1) * (kSide - 1);
+        int next = 0;
+        int made = count;
+        for (int i = 1; i < count; ++i) {
+            if (Cut(boxes[size_t(next)], boxes[size_t(i)])) {
+                variance[size_t(next)] = boxes[size_t(next)].volume > 1 ? Variance(boxes[size_t(next)]) : 0.0;
+                variance[size_t(i)] = boxes[size_t(i)].volume > 1 ? Variance(boxes[size_t(i)]) : 0.0;
+            } else {
+                // This box cannot be split: never try it again.
+                variance[size_t(next)] = 0.0;
+                --i;
+            }
+            next = 0;
+            double largest = variance[0];
+            for (int k = 1; k <= i; ++k) {
+                if (variance[size_t(k)] > largest) {
+                    largest = variance[size_t(k)];
+                    next = k;
+                }
+            }
+            if (largest <= 0.0) {
+                made = i + 1;
+                break;
+            }
+        }
+        boxes.resize(size_t(made));
+        return made;
+    }
+
+    int64_t Weight(const Box& b) const { return Volume(b, wt_); }
+    int64_t SumRed(const Box& b) const { return Volume(b, mr_); }
+    int64_t SumGreen(const Box& b) const { return Volume(b, mg_); }
+    int64_t SumBlue(const Box& b) const { return Volume(b, mb_); }
+
+private:
+    template <typename T>
+    static T Volume(const Box& c, const std::vector<T>& m) {
+        return m[size_t(Cell(c.r1, c.g1, c.b1))] - m[size_t(Cell(c.r1, c.g1, c.b0))] -
+               m[size_t(Cell(c.r1, c.g0, c.b1))] + m[size_t(Cell(c.r1, c.g0, c.b0))] -
+               m[size_t(Cell(c.r0, c.g1, c.b1))] + m[size_t(Cell(c.r0, c.g1, c.b0))] +
+               m[size_t(Cell(c.r0, c.g0, c.b1))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+    }
+
+    // The part of Volume that does not depend on the box's upper bound on `axis`.
+    template <typename T>
+    static T Bottom(const Box& c, Axis axis, const std::vector<T>& m) {
+        switch (axis) {
+        case kRed:
+            return -m[size_t(Cell(c.r0, c.g1, c.b1))] + m[size_t(Cell(c.r0, c.g1, c.b0))] +
+                   m[size_t(Cell(c.r0, c.g0, c.b1))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+        case kGreen:
+            return -m[size_t(Cell(c.r1, c.g0, c.b1))] + m[size_t(Cell(c.r1, c.g0, c.b0))] +
+                   m[size_t(Cell(c.r0, c.g0, c.b1))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+        default:
+            return -m[size_t(Cell(c.r1, c.g1, c.b0))] + m[size_t(Cell(c.r1, c.g0, c.b0))] +
+                   m[size_t(Cell(c.r0, c.g1, c.b0))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+        }
+    }
+
+    // The rest of Volume with the upper bound on `axis` moved to `pos`.
+    template <typename T>
+    static T Top(const Box& c, Axis axis, int pos, const std::vector<T>& m) {
+        switch (axis) {
+        case kRed:
+            return m[size_t(Cell(pos, c.g1, c.b1))] - m[size_t(Cell(pos, c.g1, c.b0))] -
+                   m[size_t(Cell(pos, c.g0, c.b1))] + m[size_t(Cell(pos, c.g0, c.b0))];
+        case kGreen:
+            return m[size_t(Cell(c.r1, pos, c.b1))] - m[size_t(Cell(c.r1, pos, c.b0))] -
+                   m[size_t(Cell(c.r0, pos, c.b1))] + m[size_t(Cell(c.r0, pos, c.b0))];
+        default:
+            return m[size_t(Cell(c.r1, c.g1, pos))] - m[size_t(Cell(c.r1, c.g0, pos))] -
+                   m[size_t(Cell(c.r0, c.g1, pos))] + m[size_t(Cell(c.r0, c.g0, pos))];
+        }
+    }
+
+    // Weighted variance of the box: sum of squares minus squared sum over weight.
+    double Variance(const Box& c) const {
+        const double dr = double(Volume(c, mr_)), dg = double(Volume(c, mg_)), db = double(Volume(c, mb_));
+        const double squares = Volume(c, m2_);
+        return squares - (dr * dr + dg * dg + db * db) / double(Volume(c, wt_));
+    }
+
+    // Finds the cut on `axis` between first and last (exclusive) that
+    // maximises the sum over both halves of |sum|^2 / weight, which is the
+    // cut minimising their summed variance. `cut` is -1 when no cut leaves
+    // pixels on both sides.
+    double Maximise(const Box& c, Axis axis, int first, int last, int& cut, int64_t wholeR,
+                    int64_t wholeG, int64_t wholeB, int64_t wholeW) const {
+        const int64_t baseR = Bottom(c, axis, mr_), baseG = Bottom(c, axis, mg_);
+        const int64_t baseB = Bottom(c, axis, mb_), baseW = Bottom(c, axis, wt_);
+        double best = 0.0;
+        cut = -1;
+        for (int i = first; i < last; ++i) {
+            int64_t halfR = baseR + Top(c, axis, i, mr_);
+            int64_t halfG = baseG + Top(c, axis, i, mg_);
+            int64_t halfB = baseB + Top(c, axis, i, mb_);
+            int64_t halfW = baseW + Top(c, axis, i, wt_);
+            if (halfW == 0) continue;
+            double score = (double(halfR) * double(halfR) + double(halfG) * double(halfG) +
+                            double(halfB) * double(halfB)) / double(halfW);
+            halfR = wholeR - halfR, halfG = wholeG - halfG, halfB = wholeB - halfB;
+            halfW = wholeW - halfW;
+            if (halfW == 0) continue;
+            score += (double(halfR) * double(halfR) + double(halfG) * double(halfG) +
+                      double(halfB) * double(halfB)) / double(halfW);
+            if (score > best) {
+                best = score;
+                cut = i;
+            }
+        }
+        return best;
+    }
+
+    bool Cut(Box& a, Box& b) const {
+        const int64_t wholeR = Volume(a, mr_), wholeG = Volume(a, mg_);
+        const int64_t wholeB = Volume(a, mb_), wholeW = Volume(a, wt_);
+        int cutR, cutG, cutB;
+        const double maxR = Maximise(a, kRed, a.r0 + 1, a.r1, cutR, wholeR, wholeG, wholeB, wholeW);
+        const double maxG = Maximise(a, kGreen, a.g0 + 1, a.g1, cutG, wholeR, wholeG, wholeB, wholeW);
+        const double maxB = Maximise(a, kBlue, a.b0 + 1, a.b1, cutB, wholeR, wholeG, wholeB, wholeW);
+        Axis axis;
+        if (maxR >= maxG && maxR >= maxB) {
+            axis = kRed;
+            if (cutR < 0) return false;  // no cut splits this box
+        } else if (maxG >= maxR && maxG >= maxB) {
+            axis = kGreen;
+        } else {
+            axis = kBlue;
+        }
+        b.r1 = a.r1, b.g1 = a.g1, b.b1 = a.b1;
+        switch (axis) {
+        case kRed:
+            b.r0 = a.r1 = cutR;
+            b.g0 = a.g0, b.b0 = a.b0;
+            break;
+        case kGreen:
+            b.g0 = a.g1 = cutG;
+            b.r0 = a.r0, b.b0 = a.b0;
+            break;
+        case kBlue:
+            b.b0 = a.b1 = cutB;
+            b.r0 = a.r0, b.g0 = a.g0;
+            break;
+        }
+        a.volume = (a.r1 - a.r0) * (a.g1 - a.g0) * (a.b1 - a.b0);
+        b.volume = (b.r1 - b.r0) * (b.g1 - b.g0) * (b.b1 - b.b0);
+        return true;
+    }
+
+    std::vector<int64_t> wt_, mr_, mg_, mb_;
+    std::vector<double> m2_;
+};
+
+bool IsGreyRamp(const DibInfo& info, int bpp) {
+    const int n = 1 << bpp;
+    const int step = 255 / (n - 1);
+    for (int i = 0; i < n; ++i) {
+        const PaletteEntry& e = info.colours[i];
+        if (e.red != i * step || e.green != i * step || e.blue != i * step) return false;
+    }
+    return true;
+}
+
+// Replaces a 1- or 4-bit image with a grey ramp by the same picture as an
+// 8-bit greyscale image.
+int WidenGrey(const DibImage& image, DibImage& out) {
+    const int bpp = image.BitsPerPixel();
+    int rc = pixels::CreateLike(image, image.Width(), image.Height(), 8, out);
+    if (rc != 0) return rc;
+    out.SetGreyPalette();
+    out.Info().header.clrUsed = 0;
+    const int step = 255 / ((1 << bpp) - 1);
+    for (int y = 0; y < image.Height(); ++y) {
+        const uint8_t* s = image.Row(y);
+        uint8_t* d = out.Row(y);
+        for (int x = 0; x < image.Width(); ++x) d[x] = uint8_t(pixels::IndexAt(s, x, bpp) * step);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int DibImage::ReduceColours(int count, int channelBits) {
+    if (IsEmpty()) return kImageBadArgument;
+    int bpp = BitsPerPixel();
+    if (bpp == 8) return kImageOk;
+    if (bpp == 32 || (bpp >= 9 && bpp <= 23)) {
+        int rc = ConvertTo(24);
+        if (rc != 0) return rc;
+    } else if ((bpp == 1 || bpp == 4) && IsGreyRamp(info_, bpp)) {
+        DibImage grey;
+        int rc = WidenGrey(*this, grey);
+        if (rc != 0) return rc;
+        info_ = grey.info_;
+        pixels_ = std::move(grey.pixels_);
+    }
+    if (BitsPerPixel() != 24) return kImageBadDepth;
+    if (count < 2 || count > 256) return kImageBadArgument;
+
+    const int w = Width(), h = Height();
+    const size_t stride = Stride();
+    const std::array<uint8_t, 256> level = LevelTable(channelBits);
+
+    // The levelled picture in memory order, red, green, blue per pixel.
+    std::vector<uint8_t> levelled(size_t(w) * size_t(h) * 3);
+    auto wu = std::make_unique<WuQuantiser>();
+    {
+        uint8_t* out = levelled.data();
+        for (int m = 0; m < h; ++m) {
+            const uint8_t* s = Bits() + stride * size_t(m);
+            for (int x = 0; x < w; ++x, s += 3, out += 3) {
+                out[0] = level[s[2]], out[1] = level[s[1]], out[2] = level[s[0]];
+                wu->Add(out[0], out[1], out[2]);
+            }
+        }
+    }
+    wu->Accumulate();
+    std::vector<Box> boxes;
+    const int made = wu->Partition(count, boxes);
+
+    // Palette: the mean colour of each box; entries without pixels are white.
+    const int outBits = count == 2 ? 1 : count <= 16 ? 4 : 8;
+    PaletteEntry palette[256];
+    for (auto& e : palette) e.red = e.green = e.blue = 255, e.reserved = 0;
+    std::vector<uint8_t> tag(size_t(kCells), 0);
+    for (int k = 0; k < made; ++k) {
+        const Box& b = boxes[size_t(k)];
+        const int64_t weight = wu->Weight(b);
+        if (weight > 0) {
+            palette[k].red = uint8_t(wu->SumRed(b) / weight);
+            palette[k].green = uint8_t(wu->SumGreen(b) / weight);
+            palette[k].blue = uint8_t(wu->SumBlue(b) / weight);
+        }
+        for (int r = b.r0 + 1; r <= b.r1; ++r)
+            for (int g = b.g0 + 1; g <= b.g1; ++g)
+                for (int c = b.b0 + 1; c <= b.b1; ++c) tag[size_t(Cell(r, g, c))] = uint8_t(k);
+    }
+    wu.reset();
+
+    DibImage result;
+    int rc = result.Create(w, h, outBits);
+    if (rc != 0) return rc;
+    result.info_.header.xPelsPerMeter = info_.header.xPelsPerMeter;
+    result.info_.header.yPelsPerMeter = info_.header.yPelsPerMeter;
+    result.info_.header.clrUsed = 0;
+    result.info_.header.clrImportant = 0;
+    std::copy(std::begin(palette), std::end(palette), result.info_.colours);
+
+    // Serpentine Floyd-Steinberg in sixteenths: memory rows in order, the
+    // first left to right and each next one the other way. The error of a
+    // pixel is taken from its own levelled value, not the adjusted one.
+    const size_t span = size_t(w) + 2;
+    std::vector<int> errCur(span * 3, 0), errNext(span * 3, 0);
+    const size_t rstride = result.Stride();
+    for (int m = 0; m < h; ++m) {
+        const int dir = (m & 1) ? -1 : 1;
+        std::fill(errNext.begin(), errNext.end(), 0);
+        const uint8_t* src = levelled.data() + size_t(m) * size_t(w) * 3;
+        uint8_t* row = result.Bits() + rstride * size_t(m);
+        for (int step = 0; step < w; ++step) {
+            const int x = dir > 0 ? step : w - 1 - step;
+            const uint8_t* p = src + size_t(x) * 3;
+            int adjusted[3];
+            int* carried = &errCur[size_t(x + 1) * 3];
+            for (int c = 0; c < 3; ++c) adjusted[c] = std::clamp((16 * p[c] + carried[c]) / 16, 0, 255);
+            const int index =
+                tag[size_t(Cell((adjusted[0] >> 3) + 1, (adjusted[1] >> 3) + 1, (adjusted[2] >> 3) + 1))];
+            pixels::SetIndexAt(row, x, outBits, index);
+            const int chosen[3] = {palette[index].red, palette[index].green, palette[index].blue};
+            // Slots are offset by one, so x - 1 and x + 1 are always inside.
+            const size_t ahead = size_t(x + 1 + dir) * 3, here = size_t(x + 1) * 3;
+            const size_t behind = size_t(x + 1 - dir) * 3;
+            for (int c = 0; c < 3; ++c) {
+                const int e = p[c] - chosen[c];
+                errCur[ahead + size_t(c)] += 7 * e;
+                errNext[behind + size_t(c)] += 3 * e;
+                errNext[here + size_t(c)] += 5 * e;
+                errNext[ahead + size_t(c)] += e;
+            }
+        }
+        errCur.swap(errNext);
+    }
+    info_ = result.info_;
+    pixels_ = std::move(result.pixels_);
+    return kImageOk;
+}
+
+}  // namespace mrw
