@@ -6,10 +6,11 @@
 #
 # test.sh keeps one wineserver and one Xvfb alive for the whole run and
 # exports DISPLAY; run on its own, this script starts a display per call.
+#   scripts/wine-run.sh build/windows/program/mrw.exe --help
 set -euo pipefail
 
 if (($# == 0)); then
-  echo "usage: $0 PROGRAM.exe [ARGS...]" >&2
+  echo "usage: $0 PROGRAM.exe [ARGS...]   (or --init: only prepare the prefix)" >&2
   exit 2
 fi
 
@@ -41,4 +42,7 @@ if [[ ! -f "$WINEPREFIX/.morwen-ready" ]]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
+if [[ $1 == --init ]]; then
+  exit 0
+fi
 headless wine "$@"
