@@ -3,9 +3,15 @@
 
 namespace mrw::cli {
 
+extern const Command kShowCommand;
+extern const Command kListCommand;
+extern const Command kExtractCommand;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
+        kShowCommand,
+        kListCommand,
+        kExtractCommand,
     };
     return table;
 }

@@ -1,0 +1,153 @@
+// Reading and writing the theme project file "<name>.THM".
+#include <cstdio>
+
+#include "editor/document/ColourTable.h"
+#include "editor/document/ProjectValues.h"
+#include "editor/document/ThemeDocument.h"
+#include "editor/imaging/ImageFormat.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/profile/ProfileFile.h"
+
+namespace mrw {
+
+namespace {
+
+constexpr size_t kMaxPath = 259;
+constexpr size_t kMaxAlias = 255;
+const char kTheme[] = "Theme";
+const char kCustomColours[] = "CustomColors";
+
+std::string NumberedSection(const char* prefix, size_t i) { return prefix + std::to_string(i); }
+
+void ReadHeader(ThemeDocument& doc, const ProfileFile& file, const std::string& path) {
+    std::string alias = file.GetString(kTheme, "Alias");
+    if (alias.size() > kMaxAlias) alias.resize(kMaxAlias);
+    doc.alias = alias.empty() ? paths::BaseNameOf(path) : alias;
+    doc.tskType = file.GetInt(kTheme, "TskType", 0);
+}
+
+// A "File%i" section: typed, or recognised by probing the member file.
+std::unique_ptr<ThemeFile> LoadFileSection(const ProfileFile& file, const std::string& section,
+                                           const std::string& projectFolder, const std::string& path) {
+    int type = file.GetInt(section, "type", 0);
+    if (type == 0) {
+        std::string name = file.GetString(section, "Name");
+        if (name.size() > kMaxPath) name.resize(kMaxPath);
+        if (DetectImageFormat(projectFolder + name) != kImageNotRecognised) type = kKindImage;
+    }
+    if (type == kKindImage) {
+        auto image = std::make_unique<ThemeImage>();
+        if (image->Load(file, section, path) != 1) return nullptr;
+        return image;
+    }
+    auto plain = std::make_unique<ThemeFile>();
+    plain->Load(file, section, path);
+    plain->Classify();
+    return plain;
+}
+
+// A "Reg%i" section: type 2 is a colour, 4 a plain value; anything else is skipped.
+std::unique_ptr<RegistryEntry> LoadRegistrySection(const ProfileFile& file, const std::string& section,
+                                                   const std::string& path) {
+    std::unique_ptr<RegistryEntry> entry;
+    switch (file.GetInt(section, "type", 0)) {
+        case kKindColour: entry = std::make_unique<ColourEntry>(); break;
+        case kKindRegistry: entry = std::make_unique<RegistryEntry>(); break;
+        default: return nullptr;
+    }
+    entry->Load(file, section, path);
+    entry->Classify();
+    return entry;
+}
+
+}  // namespace
+
+std::unique_ptr<ThemeDocument> ThemeDocument::OpenHeader(const std::string& path) {
+    auto doc = std::make_unique<ThemeDocument>();
+    doc->projectPath = path;
+    ProfileFile file;
+    file.Load(path);
+    ReadHeader(*doc, file, path);
+    return doc;
+}
+
+int ThemeDocument::LoadProject(const std::string& pathArgument) {
+    Clear();
+    const std::string path = pathArgument.empty() ? projectPath : pathArgument;
+    const bool usable = !path.empty() && path.size() <= kMaxPath;
+    if (!usable) {
+        ResetToNewDocumentDefaults();
+    } else {
+        ProfileFile file;
+        file.Load(path);  // a file that cannot be opened has no sections: defaults throughout
+        projectFolder = paths::FolderOf(path);
+        pdaColours = file.GetInt(kTheme, "PDAcolors", 1);
+        for (const std::string& section : file.SectionNames()) {
+            if (StartsWithNoCase(section, "File")) {
+                if (auto element = LoadFileSection(file, section, projectFolder, path))
+                    files.push_back(std::move(element));
+            }
+            if (StartsWithNoCase(section, "Reg")) {
+                if (auto entry = LoadRegistrySection(file, section, path))
+                    registryEntries.push_back(std::move(entry));
+            }
+            if (StartsWithNoCase(section, "color")) {
+                auto legacy = std::make_unique<LegacyColourEntry>();
+                legacy->Load(file, section, path);
+                legacy->Classify();
+                registryEntries.push_back(std::move(legacy));
+            }
+        }
+        for (int i = 0; i < 16; ++i)
+            customColours[i] = uint32_t(file.GetInt(kCustomColours, std::to_string(i), 16777215));
+        // The note is read in full: each stored line break takes six characters.
+        note = UnescapeNote(file.GetString(kTheme, "Note"));
+        animationHeight = file.GetInt(kTheme, "AnimationHeight", 150);
+        animationBkColour = ParseColourValue(file.GetString(kTheme, "AnimationBkColor", "255,255,255"),
+                                             animationBkColour);
+    }
+    if (animationHeight < 1) animationHeight = 1;
+    if (animationHeight > 320) animationHeight = 320;
+    modified = false;
+    EnsureColourTable();
+    if (modified && usable) SaveProject(pathArgument);
+    return 1;
+}
+
+int ThemeDocument::SaveProject(const std::string& pathArgument) {
+    if (!pathArgument.empty()) projectPath = pathArgument;
+    ProfileFile file;
+    ElementSaveContext context{file, projectPath, {}};
+    std::vector<std::string> previousNames;
+    for (const auto& f : files) previousNames.push_back(f->previousName);
+
+    file.WriteInt(kTheme, "PDAcolors", pdaColours);
+    if (alias.empty()) alias = paths::BaseNameOf(projectPath);
+    file.WriteString(kTheme, "Alias", alias);
+    for (size_t i = 0; i < files.size(); ++i) files[i]->Save(context, NumberedSection("File", i));
+    for (size_t i = 0; i < registryEntries.size(); ++i)
+        registryEntries[i]->Save(context, NumberedSection("Reg", i));
+    for (int i = 0; i < 16; ++i) file.WriteInt(kCustomColours, std::to_string(i), int(customColours[i]));
+    file.WriteString(kTheme, "Note", EscapeNote(note));
+    file.WriteInt(kTheme, "TskType", tskType);
+    if (tskType == 1) {
+        file.WriteInt(kTheme, "AnimationHeight", animationHeight);
+        file.WriteString(kTheme, "AnimationBkColor", FormatColourValue(animationBkColour));
+    }
+
+    // The complete file goes beside the old one and replaces it in one step,
+    // so that a failure half-way never loses the theme.
+    const std::string temporary = projectPath + ".new";
+    if (!file.Save(temporary) || !files::Replace(temporary, projectPath)) {
+        files::Delete(temporary);
+        for (size_t i = 0; i < files.size(); ++i) files[i]->previousName = previousNames[i];
+        return 0;
+    }
+    for (const std::string& leftOver : context.filesToDelete)
+        if (files::IsFile(leftOver)) files::Delete(leftOver);
+    modified = false;
+    return 1;
+}
+
+}  // namespace mrw

@@ -1,0 +1,32 @@
+// Encodings of the values stored in a theme project file, and the text
+// comparisons the theme model uses.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mrw {
+
+// ASCII case-insensitive comparisons (file names, section names, registry keys).
+bool EqualsNoCase(const std::string& a, const std::string& b);
+bool StartsWithNoCase(const std::string& text, const std::string& prefix);
+std::string ToUpperAscii(std::string text);
+
+// "%i,%i,%i" of red, green, blue.
+std::string FormatColourValue(uint32_t colour);
+// Splits at commas and blanks; the first three pieces are decimal numbers
+// (missing or non-numeric pieces count as 0), each cut to 8 bits. An empty
+// value leaves `current` as it was.
+uint32_t ParseColourValue(const std::string& text, uint32_t current);
+
+// Bytes as lower-case "%02x" pieces joined by ","; "" for no data.
+std::string EncodeDataValue(const std::vector<uint8_t>& data);
+// Splits at commas and blanks; each piece is read as hexadecimal digits up
+// to the first other character and cut to 8 bits.
+std::vector<uint8_t> DecodeDataValue(const std::string& text);
+
+// The note's CR LF pairs as "<crlf>" and back.
+std::string EscapeNote(const std::string& note);
+std::string UnescapeNote(const std::string& stored);
+
+}  // namespace mrw
