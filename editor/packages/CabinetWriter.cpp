@@ -1,0 +1,222 @@
+#include "editor/packages/CabinetWriter.h"
+
+#include <ctime>
+#include <exception>
+#include <fstream>
+#include <memory>
+
+#include "editor/packages/ByteOrder.h"
+#include "platform/Files.h"
+
+namespace mrw {
+
+namespace {
+
+constexpr uint32_t kBlockSize = 32768;
+constexpr size_t kMaxMemberName = 255;  // without the NUL
+
+uint32_t ChecksumFold(const uint8_t* p, size_t size, uint32_t seed) {
+    uint32_t sum = seed;
+    size_t words = size / 4;
+    for (; words > 0; --words, p += 4) sum ^= le::U32(p);
+    uint32_t tail = 0;
+    switch (size % 4) {
+        case 3: tail |= static_cast<uint32_t>(*p++) << 16;  // fall through
+        case 2: tail |= static_cast<uint32_t>(*p++) << 8;   // fall through
+        case 1: tail |= *p++;
+        default: break;
+    }
+    return sum ^ tail;
+}
+
+// Streams the members' bytes into 32 KB blocks and writes them out.
+class BlockWriter {
+public:
+    explicit BlockWriter(std::ofstream& out) : out_(out), block_(new uint8_t[kBlockSize]) {}
+
+    bool Add(const uint8_t* data, size_t size) {
+        while (size > 0) {
+            const size_t n = std::min<size_t>(size, kBlockSize - used_);
+            std::copy(data, data + n, block_.get() + used_);
+            used_ += n;
+            data += n;
+            size -= n;
+            if (used_ == kBlockSize && !Flush()) return false;
+        }
+        return true;
+    }
+
+    bool Flush() {
+        if (used_ == 0) return true;
+        uint8_t header[8];
+        const uint16_t size = static_cast<uint16_t>(used_);
+        le::SetU32(header, CabinetBlockChecksum(block_.get(), size));
+        le::SetU16(header + 4, size);
+        le::SetU16(header + 6, size);
+        out_.write(reinterpret_cast<const char*>(header), sizeof header);
+        out_.write(reinterpret_cast<const char*>(block_.get()), static_cast<std::streamsize>(used_));
+        used_ = 0;
+        ++blocks_;
+        return out_.good();
+    }
+
+    uint32_t blocks() const { return blocks_; }
+
+private:
+    std::ofstream& out_;
+    std::unique_ptr<uint8_t[]> block_;
+    size_t used_ = 0;
+    uint32_t blocks_ = 0;
+};
+
+bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& members, std::string& error) {
+    if (members.size() > 0xFFFF) {
+        error = "too many files for one cabinet";
+        return false;
+    }
+    // Sizes first: the header, folder and file records precede the data.
+    std::vector<uint32_t> sizes;
+    uint64_t total = 0;
+    size_t tableSize = 0;
+    for (const auto& m : members) {
+        if (m.name.empty() || m.name.size() > kMaxMemberName) {
+            error = "member name \"" + m.name + "\" is empty or too long";
+            return false;
+        }
+        int64_t size = static_cast<int64_t>(m.bytes.size());
+        if (!m.sourcePath.empty()) {
+            size = files::SizeOf(m.sourcePath);
+            if (size < 0 || !files::IsFile(m.sourcePath)) {
+                error = "source file not found: " + m.sourcePath;
+                return false;
+            }
+        }
+        if (static_cast<uint64_t>(size) > 0xFFFFFFFFull) {
+            error = "file too large for a cabinet: " + (m.sourcePath.empty() ? m.name : m.sourcePath);
+            return false;
+        }
+        sizes.push_back(static_cast<uint32_t>(size));
+        total += static_cast<uint64_t>(size);
+        tableSize += 16 + m.name.size() + 1;
+    }
+    const uint64_t blockCount = (total + kBlockSize - 1) / kBlockSize;
+    const uint64_t dataStart = 36 + 8 + tableSize;
+    const uint64_t cabinetSize = dataStart + blockCount * 8 + total;
+    if (blockCount > 0xFFFF || total > 0xFFFFFFFFull || cabinetSize > 0xFFFFFFFFull) {
+        error = "the files are too large for one cabinet folder";
+        return false;
+    }
+
+    std::vector<uint8_t> head;
+    head.reserve(static_cast<size_t>(dataStart));
+    head.insert(head.end(), {'M', 'S', 'C', 'F'});
+    le::PutU32(head, 0);                                       // reserved1
+    le::PutU32(head, static_cast<uint32_t>(cabinetSize));      // cbCabinet
+    le::PutU32(head, 0);                                       // reserved2
+    le::PutU32(head, 44);                                      // coffFiles
+    le::PutU32(head, 0);                                       // reserved3
+    head.push_back(3);                                         // version 1.3
+    head.push_back(1);
+    le::PutU16(head, 1);                                       // cFolders
+    le::PutU16(head, static_cast<uint16_t>(members.size()));   // cFiles
+    le::PutU16(head, 0);                                       // flags
+    le::PutU16(head, 0);                                       // setID
+    le::PutU16(head, 0);                                       // iCabinet
+    le::PutU32(head, static_cast<uint32_t>(dataStart));        // folder: coffCabStart
+    le::PutU16(head, static_cast<uint16_t>(blockCount));       //         cCFData
+    le::PutU16(head, 0);                                       //         stored
+    uint32_t offset = 0;
+    for (size_t i = 0; i < members.size(); ++i) {
+        const auto& m = members[i];
+        le::PutU32(head, sizes[i]);
+        le::PutU32(head, offset);
+        le::PutU16(head, 0);  // folder 0
+        le::PutU16(head, m.date);
+        le::PutU16(head, m.time);
+        le::PutU16(head, m.attributes);
+        head.insert(head.end(), m.name.begin(), m.name.end());
+        head.push_back(0);
+        offset += sizes[i];
+    }
+
+    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) {
+        error = "cannot create " + path;
+        return false;
+    }
+    out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    BlockWriter blocks(out);
+    std::unique_ptr<uint8_t[]> chunk(new uint8_t[kBlockSize]);
+    for (size_t i = 0; i < members.size(); ++i) {
+        const auto& m = members[i];
+        if (m.sourcePath.empty()) {
+            if (!blocks.Add(m.bytes.data(), m.bytes.size())) break;
+            continue;
+        }
+        std::ifstream in(m.sourcePath, std::ios::in | std::ios::binary);
+        if (!in.is_open()) {
+            error = "cannot read " + m.sourcePath;
+            return false;
+        }
+        uint32_t left = sizes[i];
+        while (left > 0) {
+            const uint32_t n = std::min(left, kBlockSize);
+            in.read(reinterpret_cast<char*>(chunk.get()), n);
+            if (static_cast<uint32_t>(in.gcount()) != n) {
+                error = "cannot read " + m.sourcePath + " (file changed while building?)";
+                return false;
+            }
+            if (!blocks.Add(chunk.get(), n)) break;
+            left -= n;
+        }
+    }
+    blocks.Flush();
+    out.close();
+    if (out.fail() || blocks.blocks() != blockCount) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+uint32_t CabinetBlockChecksum(const uint8_t* data, uint16_t size) {
+    uint8_t sizes[4];
+    le::SetU16(sizes, size);
+    le::SetU16(sizes + 2, size);
+    return ChecksumFold(sizes, 4, ChecksumFold(data, size, 0));
+}
+
+bool WriteCabinet(const std::string& path, const std::vector<CabinetMember>& members, std::string& error) {
+    // Built under a neighbouring name and moved into place when complete, so a
+    // failed run leaves no cabinet behind.
+    const std::string partial = path + ".part";
+    bool ok = false;
+    try {
+        ok = WriteAllMembers(partial, members, error);
+        if (ok) {
+            ok = files::Replace(partial, path);
+            if (!ok) error = "cannot create " + path;
+        }
+    } catch (const std::exception& e) {
+        error = std::string("cabinet not written: ") + e.what();
+        ok = false;
+    }
+    if (!ok && files::Exists(partial)) files::Delete(partial);
+    return ok;
+}
+
+void DosDateTimeNow(uint16_t& date, uint16_t& time) {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* t = std::localtime(&now);
+    if (t == nullptr || t->tm_year < 80) {
+        date = (1 << 5) | 1;  // 1 January 1980
+        time = 0;
+        return;
+    }
+    date = static_cast<uint16_t>(((t->tm_year - 80) << 9) | ((t->tm_mon + 1) << 5) | t->tm_mday);
+    time = static_cast<uint16_t>((t->tm_hour << 11) | (t->tm_min << 5) | (t->tm_sec / 2));
+}
+
+}  // namespace mrw
