@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -42,6 +43,12 @@ private:
 
 DWORD Attributes(const std::string& path) {
     return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+}
+
+std::string FullPath(const std::string& path) {
+    char buffer[MAX_PATH * 4];
+    const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    return (n == 0 || n >= sizeof buffer) ? path : std::string(buffer, n);
 }
 
 bool IsDots(const char* name) {
@@ -100,11 +107,32 @@ int64_t SizeOf(const std::string& path) {
 
 bool Copy(const std::string& from, const std::string& to, bool failIfExists) {
     if (from.empty() || to.empty()) return false;
+    // CopyFileA refuses to overwrite a read-only file; checked here too so
+    // that every Windows-like system behaves the same.
+    if (!failIfExists && IsReadOnly(to)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
 bool Move(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty()) return false;
+    if (from != to && Exists(to) && FullPath(from).size() == FullPath(to).size() &&
+        lstrcmpiA(FullPath(from).c_str(), FullPath(to).c_str()) == 0) {
+        // A change of letter case only: go through a free name in the same
+        // folder, so that every file system takes the new spelling.
+        for (int i = 0; i < 1000; ++i) {
+            const std::string step = paths::FolderOf(to) + "~mrw" + std::to_string(GetCurrentProcessId()) + "_" +
+                                     std::to_string(i) + ".tmp";
+            if (Exists(step)) continue;
+            if (!MoveFileA(from.c_str(), step.c_str())) return false;
+            if (MoveFileA(step.c_str(), to.c_str())) return true;
+            MoveFileA(step.c_str(), from.c_str());
+            return false;
+        }
+        return false;
+    }
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
