@@ -22,6 +22,17 @@ int DibImage::Dither(DibImage& target) const {
     if (&target == this) return kImageFailed;
     if (target.Create(w, h, 24) != 0) return kImageFailed;
 
+    // Each clamped value has one level and one error; the four shares of
+    // that error are looked up instead of rounded per pixel.
+    struct Step { uint8_t level; int right, belowLeft, below, belowRight; };
+    Step steps[256];
+    for (int v = 0; v < 256; ++v) {
+        const int quantised = (v / 16) * 17;
+        const int e = v - quantised;
+        steps[v] = Step{uint8_t(quantised), RoundSixteenths(7 * e), RoundSixteenths(3 * e),
+                        RoundSixteenths(5 * e), RoundSixteenths(e)};
+    }
+
     // Carried errors of the current and the next row, one slot of margin on
     // each side so the neighbours of the edge pixels need no test.
     const size_t span = size_t(w) + 2;
@@ -30,18 +41,16 @@ int DibImage::Dither(DibImage& target) const {
         std::fill(next.begin(), next.end(), 0);
         const uint8_t* s = Row(y);
         uint8_t* d = target.Row(y);
-        for (int x = 0; x < w; ++x) {
-            const size_t slot = size_t(x + 1) * 3;
-            for (int c = 0; c < 3; ++c) {
-                const int value = std::clamp(s[size_t(x) * 3 + size_t(c)] + cur[slot + size_t(c)], 0, 255);
-                const int quantised = (value / 16) * 17;
-                d[size_t(x) * 3 + size_t(c)] = uint8_t(quantised);
-                const int e = value - quantised;
-                cur[slot + 3 + size_t(c)] += RoundSixteenths(7 * e);
-                next[slot - 3 + size_t(c)] += RoundSixteenths(3 * e);
-                next[slot + size_t(c)] += RoundSixteenths(5 * e);
-                next[slot + 3 + size_t(c)] += RoundSixteenths(e);
-            }
+        int* here = cur.data() + 3;
+        int* below = next.data() + 3;
+        for (int i = 0; i < w * 3; ++i) {
+            const int value = std::clamp(s[i] + here[i], 0, 255);
+            const Step& step = steps[value];
+            d[i] = step.level;
+            here[i + 3] += step.right;
+            below[i - 3] += step.belowLeft;
+            below[i] += step.below;
+            below[i + 3] += step.belowRight;
         }
         cur.swap(next);
     }
