@@ -61,13 +61,12 @@ TEST(Prompter, StderrPrompterAnswersWithTheFirstButtonOrTheForcedAnswer) {
     EXPECT_EQ(err, "question\nnote\nother\n");
 }
 
-#ifndef _WIN32
-TEST(Prompter, DefaultPrompterWritesToStderr) {
+// Console programs (this test, the command-line tool) answer on stderr.
+TEST(Prompter, DefaultPrompterOfAConsoleProgramWritesToStderr) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(ShowText("to stderr", kMbYesNo | kMbIconQuestion), kIdYes);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
 }
-#endif
 
 }  // namespace
 }  // namespace mrw
