@@ -33,9 +33,9 @@ int ShowMessage(int stringId, const std::string& argument, unsigned style) {
     return CurrentPrompter().Show(FormatResourceText(LoadResourceString(stringId), argument), style);
 }
 
-int ShowMessage(int stringId, unsigned style) {
-    return CurrentPrompter().Show(LoadResourceString(stringId), style);
-}
+// A text that expects an argument but is shown without one loses its "%s"
+// instead of showing it.
+int ShowMessage(int stringId, unsigned style) { return ShowMessage(stringId, std::string(), style); }
 
 int ShowText(const std::string& text, unsigned style) { return CurrentPrompter().Show(text, style); }
 

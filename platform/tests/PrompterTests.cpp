@@ -32,6 +32,11 @@ TEST(Prompter, ScriptedPrompterRecordsFormattedResourceTexts) {
     EXPECT_EQ(scripted.shown[0].style, kMbYesNo | kMbIconQuestion);
     EXPECT_EQ(scripted.shown[1].text, LoadResourceString(168));
     EXPECT_EQ(scripted.shown[2].text, "fixed");
+    // Shown without its argument, a text keeps no "%s".
+    ShowMessage(155, kMbOk);
+    ASSERT_EQ(scripted.shown.size(), 4u);
+    EXPECT_EQ(scripted.shown[3].text.find("%s"), std::string::npos);
+    EXPECT_EQ(scripted.shown[3].text, FormatResourceText(pattern, ""));
 }
 
 TEST(Prompter, ScopedPrompterRestoresThePreviousOne) {

@@ -24,14 +24,17 @@ std::vector<int> Range(int from, int to) {
 // Every id the editor addresses.
 std::vector<int> RequiredIds() {
     std::vector<int> ids = {102, 134, 138, 144, 147, 148, 157, 158, 159, 197, 198, 199, 200, 201, 204, 205,
-                            209, 210, 215, 217, 218, 228, 229, 233};
+                            209, 210, 215, 217, 218, 228, 229, 233,
+                            // handheld link
+                            2, 6, 10, 12, 13, 14, 135, 136, 137, 140, 141, 142, 143, 145, 146, 160, 161, 162,
+                            163, 214, 235};
     for (const auto& range : {Range(103, 132), Range(149, 155), Range(164, 183), Range(185, 190), Range(219, 227)}) {
         ids.insert(ids.end(), range.begin(), range.end());
     }
     return ids;
 }
 
-const std::set<int> kOneArgument = {144, 148, 154, 155, 179, 180, 204};
+const std::set<int> kOneArgument = {142, 144, 148, 154, 155, 160, 162, 179, 180, 204};
 const std::vector<int> kColourLabels = {106, 107 /* registry value */, 108, 109, 110, 111, 112, 113, 114, 115,
                                         116, 117, 118, 119, 219, 220, 221, 222, 223, 224, 225, 226, 227};
 
