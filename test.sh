@@ -17,7 +17,8 @@ started=$SECONDS
 status=0
 total_passed=0
 total_failed=0
-summary=()   # label lines, then CTest's lines, printed at the end
+notes=()     # other results (fuzzers, windows32), printed at the end
+summary=()   # each build's name and CTest's summary line, printed last
 
 header() {
   printf '\n==== %s  (%s, %ds elapsed) ====\n' "$*" "$(date -u +%H:%M:%S)" $((SECONDS - started))
@@ -104,6 +105,10 @@ start_wine_session() {
   fi
   scripts/wine-run.sh --init || { fail "could not prepare the Wine prefix"; return 1; }
   wineserver -p
+  # The first Wine program starts Wine's own services (winedevice.exe...),
+  # which live as long as the wineserver and keep the output pipes they were
+  # started with: start them here, so that no test's output stays open.
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 }
 
 stop_wine_session() {
@@ -142,10 +147,10 @@ if configure_and_build native-asan; [[ $? != 2 ]]; then
   run_ctest native-asan
   header "native-asan: fuzzers"
   if fuzz/run-fuzzers.sh "build/native-asan/fuzz" 2>&1 | tee "$logs/fuzzers.log"; then
-    summary+=("fuzzers: $(tail -n1 "$logs/fuzzers.log")")
+    notes+=("fuzzers: $(tail -n1 "$logs/fuzzers.log")")
   else
     fail "fuzzers found a problem (see $logs/fuzzers.log)"
-    summary+=("fuzzers: FAILED: $(tail -n1 "$logs/fuzzers.log")")
+    notes+=("fuzzers: FAILED: $(tail -n1 "$logs/fuzzers.log")")
   fi
 else
   summary+=("native-asan:" "configure failed"); total_failed=$((total_failed + 1))
@@ -165,14 +170,13 @@ fi
 
 # windows32, compiled only (this machine cannot run 32-bit programs)
 if configure_and_build windows32; then
-  windows32_result="built"
+  notes+=("windows32: built (compiled only)")
 else
-  windows32_result="BUILD FAILED"
+  notes+=("windows32: BUILD FAILED (compiled only)")
 fi
 
-header "summary ($((SECONDS - started))s)"
-echo "windows32: $windows32_result (compiled only)"
-for line in "${summary[@]}"; do
+header "summary"
+for line in "${notes[@]}" "${summary[@]}"; do
   echo "$line"
 done
 echo "$total_passed passed, $total_failed failed"
