@@ -43,47 +43,47 @@ struct Box {
 
 enum Axis { kRed, kGreen, kBlue };
 
+// Weight, channel sums and sum of squared channels of a set of pixels. All
+// are exact integers (a 256 MiB picture sums to well below 2^63).
+struct Moments {
+    int64_t weight = 0, red = 0, green = 0, blue = 0, squares = 0;
+};
+using Field = int64_t Moments::*;
+
 class WuQuantiser {
 public:
-    WuQuantiser()
-        : wt_(kCells, 0), mr_(kCells, 0), mg_(kCells, 0), mb_(kCells, 0), m2_(kCells, 0.0) {}
+    WuQuantiser() : m_(kCells) {}
 
     void Add(int r, int g, int b) {
-        int c = Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1);
-        wt_[size_t(c)] += 1;
-        mr_[size_t(c)] += r;
-        mg_[size_t(c)] += g;
-        mb_[size_t(c)] += b;
-        m2_[size_t(c)] += double(r * r + g * g + b * b);
+        Moments& cell = m_[size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1))];
+        cell.weight += 1;
+        cell.red += r;
+        cell.green += g;
+        cell.blue += b;
+        cell.squares += r * r + g * g + b * b;
     }
 
-    // Turns the histogram into moments summed over every cell at or below
-    // each index in all three channels.
+    // Turns the histogram, in place, into moments summed over every cell at
+    // or below each index in all three channels.
     void Accumulate() {
-        std::vector<int64_t> areaW(kSide), areaR(kSide), areaG(kSide), areaB(kSide);
-        std::vector<double> area2(kSide);
+        Moments area[kSide];
         for (int r = 1; r < kSide; ++r) {
-            std::fill(areaW.begin(), areaW.end(), 0);
-            std::fill(areaR.begin(), areaR.end(), 0);
-            std::fill(areaG.begin(), areaG.end(), 0);
-            std::fill(areaB.begin(), areaB.end(), 0);
-            std::fill(area2.begin(), area2.end(), 0.0);
+            for (Moments& a : area) a = Moments{};
             for (int g = 1; g < kSide; ++g) {
-                int64_t lineW = 0, lineR = 0, lineG = 0, lineB = 0;
-                double line2 = 0.0;
+                Moments line;
                 for (int b = 1; b < kSide; ++b) {
-                    const size_t i = size_t(Cell(r, g, b));
-                    const size_t below = size_t(Cell(r - 1, g, b));
-                    lineW += wt_[i], lineR += mr_[i], lineG += mg_[i], lineB += mb_[i];
-                    line2 += m2_[i];
-                    areaW[size_t(b)] += lineW, areaR[size_t(b)] += lineR;
-                    areaG[size_t(b)] += lineG, areaB[size_t(b)] += lineB;
-                    area2[size_t(b)] += line2;
-                    wt_[i] = wt_[below] + areaW[size_t(b)];
-                    mr_[i] = mr_[below] + areaR[size_t(b)];
-                    mg_[i] = mg_[below] + areaG[size_t(b)];
-                    mb_[i] = mb_[below] + areaB[size_t(b)];
-                    m2_[i] = m2_[below] + area2[size_t(b)];
+                    Moments& cell = m_[size_t(Cell(r, g, b))];
+                    const Moments& below = m_[size_t(Cell(r - 1, g, b))];
+                    line.weight += cell.weight, line.red += cell.red, line.green += cell.green;
+                    line.blue += cell.blue, line.squares += cell.squares;
+                    Moments& a = area[b];
+                    a.weight += line.weight, a.red += line.red, a.green += line.green;
+                    a.blue += line.blue, a.squares += line.squares;
+                    cell.weight = below.weight + a.weight;
+                    cell.red = below.red + a.red;
+                    cell.green = below.green + a.green;
+                    cell.blue = below.blue + a.blue;
+                    cell.squares = below.squares + a.squares;
                 }
             }
         }
@@ -123,79 +123,78 @@ public:
         return made;
     }
 
-    int64_t Weight(const Box& b) const { return Volume(b, wt_); }
-    int64_t SumRed(const Box& b) const { return Volume(b, mr_); }
-    int64_t SumGreen(const Box& b) const { return Volume(b, mg_); }
-    int64_t SumBlue(const Box& b) const { return Volume(b, mb_); }
+    int64_t Weight(const Box& b) const { return Volume(b, &Moments::weight); }
+    int64_t SumRed(const Box& b) const { return Volume(b, &Moments::red); }
+    int64_t SumGreen(const Box& b) const { return Volume(b, &Moments::green); }
+    int64_t SumBlue(const Box& b) const { return Volume(b, &Moments::blue); }
 
 private:
-    template <typename T>
-    static T Volume(const Box& c, const std::vector<T>& m) {
-        return m[size_t(Cell(c.r1, c.g1, c.b1))] - m[size_t(Cell(c.r1, c.g1, c.b0))] -
-               m[size_t(Cell(c.r1, c.g0, c.b1))] + m[size_t(Cell(c.r1, c.g0, c.b0))] -
-               m[size_t(Cell(c.r0, c.g1, c.b1))] + m[size_t(Cell(c.r0, c.g1, c.b0))] +
-               m[size_t(Cell(c.r0, c.g0, c.b1))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+    int64_t At(int r, int g, int b, Field f) const { return m_[size_t(Cell(r, g, b))].*f; }
+
+    // Sum of a field over the cells of a box, by inclusion and exclusion.
+    int64_t Volume(const Box& c, Field f) const {
+        return At(c.r1, c.g1, c.b1, f) - At(c.r1, c.g1, c.b0, f) - At(c.r1, c.g0, c.b1, f) +
+               At(c.r1, c.g0, c.b0, f) - At(c.r0, c.g1, c.b1, f) + At(c.r0, c.g1, c.b0, f) +
+               At(c.r0, c.g0, c.b1, f) - At(c.r0, c.g0, c.b0, f);
     }
 
     // The part of Volume that does not depend on the box's upper bound on `axis`.
-    template <typename T>
-    static T Bottom(const Box& c, Axis axis, const std::vector<T>& m) {
+    int64_t Bottom(const Box& c, Axis axis, Field f) const {
         switch (axis) {
         case kRed:
-            return -m[size_t(Cell(c.r0, c.g1, c.b1))] + m[size_t(Cell(c.r0, c.g1, c.b0))] +
-                   m[size_t(Cell(c.r0, c.g0, c.b1))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+            return -At(c.r0, c.g1, c.b1, f) + At(c.r0, c.g1, c.b0, f) + At(c.r0, c.g0, c.b1, f) -
+                   At(c.r0, c.g0, c.b0, f);
         case kGreen:
-            return -m[size_t(Cell(c.r1, c.g0, c.b1))] + m[size_t(Cell(c.r1, c.g0, c.b0))] +
-                   m[size_t(Cell(c.r0, c.g0, c.b1))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+            return -At(c.r1, c.g0, c.b1, f) + At(c.r1, c.g0, c.b0, f) + At(c.r0, c.g0, c.b1, f) -
+                   At(c.r0, c.g0, c.b0, f);
         default:
-            return -m[size_t(Cell(c.r1, c.g1, c.b0))] + m[size_t(Cell(c.r1, c.g0, c.b0))] +
-                   m[size_t(Cell(c.r0, c.g1, c.b0))] - m[size_t(Cell(c.r0, c.g0, c.b0))];
+            return -At(c.r1, c.g1, c.b0, f) + At(c.r1, c.g0, c.b0, f) + At(c.r0, c.g1, c.b0, f) -
+                   At(c.r0, c.g0, c.b0, f);
         }
     }
 
     // The rest of Volume with the upper bound on `axis` moved to `pos`.
-    template <typename T>
-    static T Top(const Box& c, Axis axis, int pos, const std::vector<T>& m) {
+    int64_t Top(const Box& c, Axis axis, int pos, Field f) const {
         switch (axis) {
         case kRed:
-            return m[size_t(Cell(pos, c.g1, c.b1))] - m[size_t(Cell(pos, c.g1, c.b0))] -
-                   m[size_t(Cell(pos, c.g0, c.b1))] + m[size_t(Cell(pos, c.g0, c.b0))];
+            return At(pos, c.g1, c.b1, f) - At(pos, c.g1, c.b0, f) - At(pos, c.g0, c.b1, f) +
+                   At(pos, c.g0, c.b0, f);
         case kGreen:
-            return m[size_t(Cell(c.r1, pos, c.b1))] - m[size_t(Cell(c.r1, pos, c.b0))] -
-                   m[size_t(Cell(c.r0, pos, c.b1))] + m[size_t(Cell(c.r0, pos, c.b0))];
+            return At(c.r1, pos, c.b1, f) - At(c.r1, pos, c.b0, f) - At(c.r0, pos, c.b1, f) +
+                   At(c.r0, pos, c.b0, f);
         default:
-            return m[size_t(Cell(c.r1, c.g1, pos))] - m[size_t(Cell(c.r1, c.g0, pos))] -
-                   m[size_t(Cell(c.r0, c.g1, pos))] + m[size_t(Cell(c.r0, c.g0, pos))];
+            return At(c.r1, c.g1, pos, f) - At(c.r1, c.g0, pos, f) - At(c.r0, c.g1, pos, f) +
+                   At(c.r0, c.g0, pos, f);
         }
     }
 
     // Weighted variance of the box: sum of squares minus squared sum over weight.
     double Variance(const Box& c) const {
-        const double dr = double(Volume(c, mr_)), dg = double(Volume(c, mg_)), db = double(Volume(c, mb_));
-        const double squares = Volume(c, m2_);
-        return squares - (dr * dr + dg * dg + db * db) / double(Volume(c, wt_));
+        const double dr = double(Volume(c, &Moments::red)), dg = double(Volume(c, &Moments::green));
+        const double db = double(Volume(c, &Moments::blue));
+        const double squares = double(Volume(c, &Moments::squares));
+        return squares - (dr * dr + dg * dg + db * db) / double(Volume(c, &Moments::weight));
     }
 
     // Finds the cut on `axis` between first and last (exclusive) that
     // maximises the sum over both halves of |sum|^2 / weight, which is the
     // cut minimising their summed variance. `cut` is -1 when no cut leaves
     // pixels on both sides.
-    double Maximise(const Box& c, Axis axis, int first, int last, int& cut, int64_t wholeR,
-                    int64_t wholeG, int64_t wholeB, int64_t wholeW) const {
-        const int64_t baseR = Bottom(c, axis, mr_), baseG = Bottom(c, axis, mg_);
-        const int64_t baseB = Bottom(c, axis, mb_), baseW = Bottom(c, axis, wt_);
+    double Maximise(const Box& c, Axis axis, int first, int last, int& cut, const Moments& whole) const {
+        const int64_t baseR = Bottom(c, axis, &Moments::red), baseG = Bottom(c, axis, &Moments::green);
+        const int64_t baseB = Bottom(c, axis, &Moments::blue), baseW = Bottom(c, axis, &Moments::weight);
         double best = 0.0;
         cut = -1;
         for (int i = first; i < last; ++i) {
-            int64_t halfR = baseR + Top(c, axis, i, mr_);
-            int64_t halfG = baseG + Top(c, axis, i, mg_);
-            int64_t halfB = baseB + Top(c, axis, i, mb_);
-            int64_t halfW = baseW + Top(c, axis, i, wt_);
+            int64_t halfR = baseR + Top(c, axis, i, &Moments::red);
+            int64_t halfG = baseG + Top(c, axis, i, &Moments::green);
+            int64_t halfB = baseB + Top(c, axis, i, &Moments::blue);
+            int64_t halfW = baseW + Top(c, axis, i, &Moments::weight);
             if (halfW == 0) continue;
             double score = (double(halfR) * double(halfR) + double(halfG) * double(halfG) +
                             double(halfB) * double(halfB)) / double(halfW);
-            halfR = wholeR - halfR, halfG = wholeG - halfG, halfB = wholeB - halfB;
-            halfW = wholeW - halfW;
+            halfR = whole.red - halfR, halfG = whole.green - halfG, halfB = whole.blue - halfB;
+            halfW = whole.weight - halfW;
             if (halfW == 0) continue;
             score += (double(halfR) * double(halfR) + double(halfG) * double(halfG) +
                       double(halfB) * double(halfB)) / double(halfW);
@@ -208,12 +207,13 @@ private:
     }
 
     bool Cut(Box& a, Box& b) const {
-        const int64_t wholeR = Volume(a, mr_), wholeG = Volume(a, mg_);
-        const int64_t wholeB = Volume(a, mb_), wholeW = Volume(a, wt_);
+        Moments whole;
+        whole.red = Volume(a, &Moments::red), whole.green = Volume(a, &Moments::green);
+        whole.blue = Volume(a, &Moments::blue), whole.weight = Volume(a, &Moments::weight);
         int cutR, cutG, cutB;
-        const double maxR = Maximise(a, kRed, a.r0 + 1, a.r1, cutR, wholeR, wholeG, wholeB, wholeW);
-        const double maxG = Maximise(a, kGreen, a.g0 + 1, a.g1, cutG, wholeR, wholeG, wholeB, wholeW);
-        const double maxB = Maximise(a, kBlue, a.b0 + 1, a.b1, cutB, wholeR, wholeG, wholeB, wholeW);
+        const double maxR = Maximise(a, kRed, a.r0 + 1, a.r1, cutR, whole);
+        const double maxG = Maximise(a, kGreen, a.g0 + 1, a.g1, cutG, whole);
+        const double maxB = Maximise(a, kBlue, a.b0 + 1, a.b1, cutB, whole);
         Axis axis;
         if (maxR >= maxG && maxR >= maxB) {
             axis = kRed;
@@ -243,8 +243,7 @@ private:
         return true;
     }
 
-    std::vector<int64_t> wt_, mr_, mg_, mb_;
-    std::vector<double> m2_;
+    std::vector<Moments> m_;  // the histogram, then its cumulative moments
 };
 
 bool IsGreyRamp(const DibInfo& info, int bpp) {
