@@ -109,7 +109,7 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
 
     std::vector<uint8_t> head;
     head.reserve(static_cast<size_t>(dataStart));
-    head.insert(head.end(), {'M', 'S', 'C', 'F'});
+    for (char c : {'M', 'S', 'C', 'F'}) head.push_back(static_cast<uint8_t>(c));
     le::PutU32(head, 0);                                       // reserved1
     le::PutU32(head, static_cast<uint32_t>(cabinetSize));      // cbCabinet
     le::PutU32(head, 0);                                       // reserved2

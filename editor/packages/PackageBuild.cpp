@@ -1,0 +1,197 @@
+#include "editor/packages/PackageBuild.h"
+
+#include <cstdio>
+
+#include "editor/document/ProjectValues.h"
+#include "editor/document/ThemeDocument.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+
+namespace mrw {
+
+const char kInstallScriptName[] = "Today.INF";
+const char kBuiltCabinetName[] = "TODAY.POCKETPC2002.CAB";
+
+namespace {
+
+constexpr int kBuildCaptionId = 157;
+constexpr int kBuildSteps = 6;
+// Command line of the cabinet builder; %s is the script's full path.
+constexpr char kBuilderCommandLine[] = "cabwiz \"%s\" /CPU POCKETPC2002";
+constexpr char kBuilderBaseName[] = "CabWiz";
+
+// Restores the process's current folder when it goes out of scope.
+class CurrentFolderGuard {
+public:
+    CurrentFolderGuard() : saved_(files::CurrentFolder()) {}
+    ~CurrentFolderGuard() {
+        if (!saved_.empty()) files::SetCurrentFolder(saved_);
+    }
+    CurrentFolderGuard(const CurrentFolderGuard&) = delete;
+    CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
+
+private:
+    std::string saved_;
+};
+
+}  // namespace
+
+std::string WorkingFolder(const std::string& toolFolder) { return paths::WithTrailingSeparator(toolFolder) + "tmp"; }
+
+std::string InstallScriptText(const ThemeDocument& theme) {
+    std::string t;
+    t.reserve(1024 + 64 * (theme.files.size() + theme.registryEntries.size()));
+    auto line = [&t](const std::string& s) {
+        t += s;
+        t += "\r\n";
+    };
+    line("[Version]");
+    line("Signature=\"$Chicago$\"");
+    line("CESignature=\"$Windows CE$\"");
+    line("Provider= \"Windows\"");
+    line("");
+    line("[CEStrings]");
+    line("AppName=\"" + theme.alias + "\"");
+    line("InstallDir= %CE2%");
+    line("");
+    line("[CEDevice.POCKETPC2002]");
+    line("ProcessorType = 2577");
+    line("UnsupportedPlatforms= \"HPC\",\"Jupiter\"");
+    line("VersionMin = 3.0");
+    line("VersionMax = 100.0");
+    line("");
+    line("[SourceDisksNames.POCKETPC2002]");
+    line("1 = ,\"Other\",,.");
+    line("");
+    line("[DefaultInstall.POCKETPC2002]");
+    line("CopyFiles = Files.Common.Windows");
+    line("AddReg=Registry.Common");
+    line("");
+    line("[DestinationDirs]");
+    line("Files.Common.Windows=0,%CE2%");
+    line("DefaultDestDir=0,%InstallDir%");
+    line("");
+    line("[SourceDisksFiles]");
+    for (const auto& f : theme.files) line(f->realName + "=1");
+    line("");
+    line("[Files.Common.Windows]");
+    for (const auto& f : theme.files) line(f->realName + ",,,0x40000000");
+    line("");
+    line("[Strings]");
+    line("reg_path = Software\\Microsoft\\Color");
+    line("");
+    line("[Registry.Common]");
+    for (const auto& e : theme.registryEntries) {
+        char flags[16];
+        std::snprintf(flags, sizeof flags, "0x%08x", static_cast<unsigned>(e->flags));
+        line(e->subKey + "," + e->valueName + "," + flags + "," + EncodeDataValue(e->data));
+    }
+    return t;
+}
+
+bool PackageBuildTask::BuildPackage(const std::string& folder, ThemeDocument& document, TaskRunner& runner) {
+    toolFolder = paths::WithTrailingSeparator(folder);
+    theme = &document;
+    return Run(runner);
+}
+
+int PackageBuildTask::DoWork() {
+    SetCaption(kBuildCaptionId);
+    maxStep = kBuildSteps;
+    SetStep(0);
+    if (!theme) return kTaskStatusUnexpected;
+
+    // 1. The working folder.
+    const std::string work = WorkingFolder(toolFolder);
+    if (!files::IsDirectory(work) && !files::CreateFolder(work)) return kBuildNoWorkingFolder;
+    SetStep(1);
+    if (theme->files.empty()) theme->LoadProject();
+
+    // 2. The installation script, then the handheld form of the files.
+    const std::string script = paths::Join(work, kInstallScriptName);
+    const std::string text = InstallScriptText(*theme);
+    if (!files::WriteAll(script, text.data(), text.size())) return kBuildNoScript;
+    SetStep(2);
+    if (!theme->ExportFiles(work)) return kBuildExportFailed;
+    SetStep(3);
+
+    // 3. The cabinet builder. A cabinet left by an earlier run must not pass
+    // for this run's result.
+    const std::string cabinet = paths::Join(work, kBuiltCabinetName);
+    if (files::Exists(cabinet)) files::Delete(cabinet);
+    if (files::Exists(cabinet)) return kBuildNoCabinet;
+    {
+        CurrentFolderGuard restore;
+        if (files::SetCurrentFolder(toolFolder)) {
+            const std::string program = toolFolder + process::ExecutableName(kBuilderBaseName);
+            std::string commandLine(sizeof kBuilderCommandLine + script.size(), '\0');
+            const int n = std::snprintf(&commandLine[0], commandLine.size(), kBuilderCommandLine, script.c_str());
+            commandLine.resize(n > 0 ? static_cast<size_t>(n) : 0);
+            process::StartOptions options;
+            options.hidden = true;
+            options.wait = true;
+            options.folder = toolFolder;
+            if (!process::Start(program, commandLine, options)) return kBuildNoBuilder;
+        }
+    }
+
+    // 4. "<alias>.tsk" in the working folder. One left behind by a build whose
+    // delivery failed is removed first, or every later build would stop here.
+    SetStep(4);
+    const std::string package = paths::Join(work, theme->alias + ".tsk");
+    int result = kBuildOk;
+    if (files::Exists(package)) {
+        files::SetReadOnly(package, false);
+        files::Delete(package);
+    }
+    if (!files::Exists(cabinet) || !files::Move(cabinet, package) || !files::IsFile(package)) result = kBuildNoCabinet;
+    SetStep(5);
+    if (result != kBuildOk) return result;
+    result = DeliverPackage(work);
+    SetStep(6);
+    return result;
+}
+
+int PackageBuildTask::MovePackage(const std::string& workingFolder, const std::string& destination) {
+    const std::string source = paths::Join(workingFolder, theme->alias + ".tsk");
+    if (destination.empty() || !files::IsFile(source)) return kBuildNotDelivered;
+    const bool wasReadOnly = files::IsFile(destination) && files::IsReadOnly(destination);
+    if (wasReadOnly) files::SetReadOnly(destination, false);
+    // The old package is replaced in one step: a failed move leaves it as it was.
+    bool moved = files::Replace(source, destination);
+    if (!moved) {
+        // Another volume: copy beside the destination first, then replace.
+        const std::string folder = paths::FolderOf(destination);
+        for (int i = 0; i < 100 && !moved; ++i) {
+            const std::string stage = folder + "~" + paths::FileNameOf(destination) + "." + std::to_string(i) + ".part";
+            if (files::Exists(stage)) continue;
+            if (!files::Copy(source, stage, true)) break;
+            files::SetReadOnly(stage, false);
+            moved = files::Replace(stage, destination);
+            if (moved) {
+                files::Delete(source);
+            } else {
+                files::Delete(stage);
+            }
+            break;
+        }
+    }
+    if (!moved) {
+        if (wasReadOnly) files::SetReadOnly(destination, true);
+        return kBuildNotDelivered;
+    }
+    return files::IsFile(destination) ? kBuildOk : kBuildNotDelivered;
+}
+
+int PackageBuildTask::DeliverPackage(const std::string& workingFolder) {
+    const std::string destination = paths::WithoutExtension(theme->projectPath) + ".tsk";
+    theme->packageFile = destination;
+    return MovePackage(workingFolder, destination);
+}
+
+int PackageExportTask::DeliverPackage(const std::string& workingFolder) {
+    return MovePackage(workingFolder, targetPath);
+}
+
+}  // namespace mrw
