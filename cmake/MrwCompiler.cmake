@@ -14,4 +14,12 @@ if(MINGW)
   # One self-contained .exe/.dll each: no libstdc++/libgcc/winpthread DLLs to stage.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Test files with many GoogleTest cases exceed COFF's 32k sections.
+  add_compile_options(-Wa,-mbig-obj)
+endif()
+
+if(MRW_FUZZ)
+  # Coverage instrumentation for the whole project, so that the fuzz targets
+  # are guided by the libraries they exercise, not only by their own file.
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()

@@ -251,7 +251,8 @@ TEST_F(ProjectFile, FailedSaveKeepsTheOldFileAndTheModifiedState) {
 
 TEST_F(ProjectFile, HostileProjectFilesLoadWithDefaultsKeyByKey) {
     std::string junk = "[Theme]\r\nPDAcolors=abc\r\nAnimationHeight=99999999999999\r\nAnimationBkColor=,,,\r\n";
-    junk += std::string("\0\x01\xff[File0\r\nName", 20);
+    const char binary[] = "\0\x01\xff[File0\r\nName";
+    junk += std::string(binary, sizeof binary - 1);
     junk += "\r\n[Reg0]\r\ntype=2\r\nData=" + std::string(100000, ',') + "\r\nkeywithoutvalue\r\n";
     for (int i = 0; i < 3000; ++i) junk += "[File" + std::to_string(i) + "]\r\ntype=1\r\n";
     auto doc = Open(Project(junk));
