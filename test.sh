@@ -80,31 +80,37 @@ run_ctest() {  # preset
 
 # One virtual display and one persistent wineserver for all the Windows tests.
 xvfb_pid=""
+wine_started=0
 start_wine_session() {
   export WINEDEBUG=-all
-  export WINEPREFIX="${WINEPREFIX:-$HOME/.cache/morwen-wine}"
-  if [[ -z ${DISPLAY:-} ]]; then
-    local n
-    for n in $(seq 90 199); do
-      [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      local i
-      for i in $(seq 1 50); do
-        [[ -e /tmp/.X11-unix/X$n ]] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-      done
-      if [[ -e /tmp/.X11-unix/X$n ]]; then
-        export DISPLAY=":$n"
-        break
-      fi
-      xvfb_pid=""
+  # A prefix of the test runs' own: Wine programs started by hand meanwhile
+  # (scripts/wine-run.sh uses ~/.cache/morwen-wine) do not share its server.
+  export WINEPREFIX="${MRW_TEST_WINEPREFIX:-$HOME/.cache/morwen-wine-test}"
+  # Always a virtual display of our own, even on a desktop: headless and
+  # the same everywhere.
+  local n i
+  unset DISPLAY
+  for n in $(seq 90 199); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for i in $(seq 1 50); do
+      [[ -e /tmp/.X11-unix/X$n ]] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
     done
-    [[ -n ${DISPLAY:-} ]] || { fail "could not start Xvfb"; return 1; }
-  fi
+    if [[ -e /tmp/.X11-unix/X$n ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
+      export DISPLAY=":$n"
+      break
+    fi
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+  done
+  [[ -n ${DISPLAY:-} ]] || { fail "could not start Xvfb"; return 1; }
   scripts/wine-run.sh --init || { fail "could not prepare the Wine prefix"; return 1; }
   wineserver -p
+  wine_started=1
   # The first Wine program starts Wine's own services (winedevice.exe...),
   # which live as long as the wineserver and keep the output pipes they were
   # started with: start them here, so that no test's output stays open.
@@ -112,9 +118,10 @@ start_wine_session() {
 }
 
 stop_wine_session() {
-  if [[ -n ${WINEPREFIX:-} ]]; then
+  if [[ $wine_started == 1 ]]; then
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
+    wine_started=0
   fi
   if [[ -n $xvfb_pid ]]; then
     kill "$xvfb_pid" 2>/dev/null || true

@@ -25,7 +25,8 @@ headless() {
   if [[ -n "${DISPLAY:-}" ]]; then
     "$@"
   else
-    xvfb-run -a bash -c '"$@"; rc=$?; wineserver -w; exit $rc' headless "$@"
+    # (at most 10 s: a persistent wineserver of someone else's never ends)
+    xvfb-run -a bash -c '"$@"; rc=$?; timeout 10 wineserver -w; exit $rc' headless "$@"
   fi
 }
 
