@@ -43,16 +43,19 @@ struct Box {
 
 enum Axis { kRed, kGreen, kBlue };
 
-// Weight, channel sums and sum of squared channels of a set of pixels. All
-// are exact integers (a 256 MiB picture sums to well below 2^63).
+// Weight and channel sums of a set of pixels, exact (a 256 MiB picture sums
+// to well below 2^63). The sums of squared channels are kept apart in single
+// precision, and the variances and cut scores computed in single precision
+// too, as the published form of the quantiser does: near-equal choices then
+// fall the same way as there.
 struct Moments {
-    int64_t weight = 0, red = 0, green = 0, blue = 0, squares = 0;
+    int64_t weight = 0, red = 0, green = 0, blue = 0;
 };
 using Field = int64_t Moments::*;
 
 class WuQuantiser {
 public:
-    WuQuantiser() : m_(kCells) {}
+    WuQuantiser() : m_(kCells), m2_(kCells, 0.0f) {}
 
     void Add(int r, int g, int b) {
         Moments& cell = m_[size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1))];
@@ -60,30 +63,35 @@ public:
         cell.red += r;
         cell.green += g;
         cell.blue += b;
-        cell.squares += r * r + g * g + b * b;
+        m2_[size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1))] += float(r * r + g * g + b * b);
     }
 
     // Turns the histogram, in place, into moments summed over every cell at
     // or below each index in all three channels.
     void Accumulate() {
         Moments area[kSide];
+        float area2[kSide];
         for (int r = 1; r < kSide; ++r) {
             for (Moments& a : area) a = Moments{};
+            for (float& a : area2) a = 0.0f;
             for (int g = 1; g < kSide; ++g) {
                 Moments line;
+                float line2 = 0.0f;
                 for (int b = 1; b < kSide; ++b) {
-                    Moments& cell = m_[size_t(Cell(r, g, b))];
-                    const Moments& below = m_[size_t(Cell(r - 1, g, b))];
+                    const size_t i = size_t(Cell(r, g, b)), below = size_t(Cell(r - 1, g, b));
+                    Moments& cell = m_[i];
                     line.weight += cell.weight, line.red += cell.red, line.green += cell.green;
-                    line.blue += cell.blue, line.squares += cell.squares;
+                    line.blue += cell.blue;
+                    line2 += m2_[i];
                     Moments& a = area[b];
                     a.weight += line.weight, a.red += line.red, a.green += line.green;
-                    a.blue += line.blue, a.squares += line.squares;
-                    cell.weight = below.weight + a.weight;
-                    cell.red = below.red + a.red;
-                    cell.green = below.green + a.green;
-                    cell.blue = below.blue + a.blue;
-                    cell.squares = below.squares + a.squares;
+                    a.blue += line.blue;
+                    area2[b] += line2;
+                    cell.weight = m_[below].weight + a.weight;
+                    cell.red = m_[below].red + a.red;
+                    cell.green = m_[below].green + a.green;
+                    cell.blue = m_[below].blue + a.blue;
+                    m2_[i] = m2_[below] + area2[b];
                 }
             }
         }
@@ -92,29 +100,29 @@ public:
     // Cuts the colour space into at most `count` boxes; returns how many.
     int Partition(int count, std::vector<Box>& boxes) {
         boxes.assign(size_t(count), Box{});
-        std::vector<double> variance(size_t(count), 0.0);
+        std::vector<float> variance(size_t(count), 0.0f);
         boxes[0].r1 = boxes[0].g1 = boxes[0].b1 = kSide - 1;
         boxes[0].volume = (kSide - 1) * (kSide - 1) * (kSide - 1);
         int next = 0;
         int made = count;
         for (int i = 1; i < count; ++i) {
             if (Cut(boxes[size_t(next)], boxes[size_t(i)])) {
-                variance[size_t(next)] = boxes[size_t(next)].volume > 1 ? Variance(boxes[size_t(next)]) : 0.0;
-                variance[size_t(i)] = boxes[size_t(i)].volume > 1 ? Variance(boxes[size_t(i)]) : 0.0;
+                variance[size_t(next)] = boxes[size_t(next)].volume > 1 ? Variance(boxes[size_t(next)]) : 0.0f;
+                variance[size_t(i)] = boxes[size_t(i)].volume > 1 ? Variance(boxes[size_t(i)]) : 0.0f;
             } else {
                 // This box cannot be split: never try it again.
-                variance[size_t(next)] = 0.0;
+                variance[size_t(next)] = 0.0f;
                 --i;
             }
             next = 0;
-            double largest = variance[0];
+            float largest = variance[0];
             for (int k = 1; k <= i; ++k) {
                 if (variance[size_t(k)] > largest) {
                     largest = variance[size_t(k)];
                     next = k;
                 }
             }
-            if (largest <= 0.0) {
+            if (largest <= 0.0f) {
                 made = i + 1;
                 break;
             }
@@ -168,22 +176,31 @@ private:
         }
     }
 
+    float M2(int r, int g, int b) const { return m2_[size_t(Cell(r, g, b))]; }
+
     // Weighted variance of the box: sum of squares minus squared sum over weight.
-    double Variance(const Box& c) const {
-        const double dr = double(Volume(c, &Moments::red)), dg = double(Volume(c, &Moments::green));
-        const double db = double(Volume(c, &Moments::blue));
-        const double squares = double(Volume(c, &Moments::squares));
-        return squares - (dr * dr + dg * dg + db * db) / double(Volume(c, &Moments::weight));
+    float Variance(const Box& c) const {
+        const float dr = float(Volume(c, &Moments::red)), dg = float(Volume(c, &Moments::green));
+        const float db = float(Volume(c, &Moments::blue));
+        const float squares = M2(c.r1, c.g1, c.b1) - M2(c.r1, c.g1, c.b0) - M2(c.r1, c.g0, c.b1) +
+                              M2(c.r1, c.g0, c.b0) - M2(c.r0, c.g1, c.b1) + M2(c.r0, c.g1, c.b0) +
+                              M2(c.r0, c.g0, c.b1) - M2(c.r0, c.g0, c.b0);
+        return squares - (dr * dr + dg * dg + db * db) / float(Volume(c, &Moments::weight));
+    }
+
+    // |sum|^2 / weight of one half of a cut box.
+    static float Score(int64_t r, int64_t g, int64_t b, int64_t w) {
+        return (float(r) * float(r) + float(g) * float(g) + float(b) * float(b)) / float(w);
     }
 
     // Finds the cut on `axis` between first and last (exclusive) that
     // maximises the sum over both halves of |sum|^2 / weight, which is the
     // cut minimising their summed variance. `cut` is -1 when no cut leaves
     // pixels on both sides.
-    double Maximise(const Box& c, Axis axis, int first, int last, int& cut, const Moments& whole) const {
+    float Maximise(const Box& c, Axis axis, int first, int last, int& cut, const Moments& whole) const {
         const int64_t baseR = Bottom(c, axis, &Moments::red), baseG = Bottom(c, axis, &Moments::green);
         const int64_t baseB = Bottom(c, axis, &Moments::blue), baseW = Bottom(c, axis, &Moments::weight);
-        double best = 0.0;
+        float best = 0.0f;
         cut = -1;
         for (int i = first; i < last; ++i) {
             int64_t halfR = baseR + Top(c, axis, i, &Moments::red);
@@ -191,13 +208,11 @@ private:
             int64_t halfB = baseB + Top(c, axis, i, &Moments::blue);
             int64_t halfW = baseW + Top(c, axis, i, &Moments::weight);
             if (halfW == 0) continue;
-            double score = (double(halfR) * double(halfR) + double(halfG) * double(halfG) +
-                            double(halfB) * double(halfB)) / double(halfW);
+            float score = Score(halfR, halfG, halfB, halfW);
             halfR = whole.red - halfR, halfG = whole.green - halfG, halfB = whole.blue - halfB;
             halfW = whole.weight - halfW;
             if (halfW == 0) continue;
-            score += (double(halfR) * double(halfR) + double(halfG) * double(halfG) +
-                      double(halfB) * double(halfB)) / double(halfW);
+            score += Score(halfR, halfG, halfB, halfW);
             if (score > best) {
                 best = score;
                 cut = i;
@@ -211,9 +226,9 @@ private:
         whole.red = Volume(a, &Moments::red), whole.green = Volume(a, &Moments::green);
         whole.blue = Volume(a, &Moments::blue), whole.weight = Volume(a, &Moments::weight);
         int cutR, cutG, cutB;
-        const double maxR = Maximise(a, kRed, a.r0 + 1, a.r1, cutR, whole);
-        const double maxG = Maximise(a, kGreen, a.g0 + 1, a.g1, cutG, whole);
-        const double maxB = Maximise(a, kBlue, a.b0 + 1, a.b1, cutB, whole);
+        const float maxR = Maximise(a, kRed, a.r0 + 1, a.r1, cutR, whole);
+        const float maxG = Maximise(a, kGreen, a.g0 + 1, a.g1, cutG, whole);
+        const float maxB = Maximise(a, kBlue, a.b0 + 1, a.b1, cutB, whole);
         Axis axis;
         if (maxR >= maxG && maxR >= maxB) {
             axis = kRed;
@@ -244,6 +259,7 @@ private:
     }
 
     std::vector<Moments> m_;  // the histogram, then its cumulative moments
+    std::vector<float> m2_;   // the same for the sums of squared channels
 };
 
 bool IsGreyRamp(const DibInfo& info, int bpp) {
