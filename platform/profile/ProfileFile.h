@@ -6,7 +6,8 @@
 //  - blanks (space, tab, VT, FF, CR, LF and ^Z) around names and values are
 //    trimmed, one pair of surrounding double or single quotes is removed from a
 //    value when it is read;
-//  - lines whose name starts with ';' are comments: kept, never listed as keys;
+//  - lines starting with ';' are comments: kept, and not listed by KeyNames
+//    (like the Windows functions, a lookup of a name starting with ';' sees them);
 //  - keys before the first section are kept but belong to no section;
 //  - a line without '=' is kept as a key without a value: reading it gives the
 //    fallback, writing it gives it a value;
