@@ -1,0 +1,14 @@
+#include <windows.h>
+
+#include "platform/Console.h"
+
+namespace mrw::console {
+
+bool StdoutIsTerminal() {
+    // A console answers GetConsoleMode; pipes and files do not.
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    return out != nullptr && out != INVALID_HANDLE_VALUE && GetConsoleMode(out, &mode) != 0;
+}
+
+}  // namespace mrw::console
