@@ -1,5 +1,8 @@
 // The handheld form of a theme's member files: images prepared as the
 // handheld's GIFs, plain files copied, each under its real name.
+#include <string>
+#include <vector>
+
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
 #include "editor/imaging/ThemeImagePreparation.h"
@@ -7,6 +10,36 @@
 #include "platform/Paths.h"
 
 namespace mrw {
+
+namespace {
+
+// Writes the animated page's settings file into a package folder: every line
+// loses its leading white space, the "size=" line takes the theme's height,
+// and every line ends in CR LF as the handheld expects.
+bool WriteAnimationSettings(const std::string& source, const std::string& target, int height) {
+    std::vector<uint8_t> in;
+    if (!files::ReadAll(source, in)) return false;
+    std::string out;
+    out.reserve(in.size() + 16);
+    size_t pos = 0;
+    while (pos < in.size()) {
+        size_t end = pos;
+        while (end < in.size() && in[end] != '\n') ++end;
+        const size_t next = end < in.size() ? end + 1 : end;
+        if (end > pos && in[end - 1] == '\r') --end;  // CR LF read as one line end
+        while (pos < end && (in[pos] == ' ' || in[pos] == '\t' || in[pos] == '\v' || in[pos] == '\f' ||
+                             in[pos] == '\r'))
+            ++pos;
+        std::string line(reinterpret_cast<const char*>(in.data()) + pos, end - pos);
+        if (line.size() >= 5 && StartsWithNoCase(line, "size=")) line = "size=" + std::to_string(height);
+        out += line;
+        out += "\r\n";
+        pos = next;
+    }
+    return files::WriteAll(target, out.data(), out.size());
+}
+
+}  // namespace
 
 bool ThemeDocument::ExportImage(const ThemeImage& image, const std::string& folder) const {
     ThemeImageJob job;
@@ -33,7 +66,12 @@ bool ThemeDocument::ExportFiles(const std::string& folder) const {
             const auto* image = dynamic_cast<const ThemeImage*>(f.get());
             result = image && ExportImage(*image, folder);
         } else if (f->kind == kKindFile) {
-            result = files::Copy(projectFolder + f->name, paths::Join(folder, f->realName), false);
+            const std::string source = projectFolder + f->name;
+            const std::string target = paths::Join(folder, f->realName);
+            if (EqualsNoCase(f->realName, "vx5n.atc"))
+                result = !f->name.empty() && WriteAnimationSettings(source, target, animationHeight);
+            else
+                result = files::Copy(source, target, false);
         } else {
             continue;
         }

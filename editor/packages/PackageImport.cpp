@@ -1,0 +1,234 @@
+#include "editor/packages/PackageImport.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "editor/document/ProjectValues.h"
+#include "editor/document/ThemeDocument.h"
+#include "editor/packages/ThemePackageReader.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Prompter.h"
+
+namespace mrw {
+
+const char kImportOpenFailedText[] = "Erreur \xE0 l'ouverture du fichier";
+
+namespace {
+
+constexpr int kImportCaptionId = 158;
+constexpr int kImportSteps = 6;
+constexpr int kMaxAnimationHeight = 320;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// atoi: leading blanks, a sign, leading digits; clamped instead of overflowing.
+long ParseLeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value < 100000000L) value = value * 10 + (text[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+int HexDigit(uint8_t c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Two hexadecimal digits read up to the first other character.
+int HexPair(const std::vector<uint8_t>& data, size_t at) {
+    int value = 0;
+    for (size_t i = at; i < at + 2 && i < data.size(); ++i) {
+        const int d = HexDigit(data[i]);
+        if (d < 0) break;
+        value = value * 16 + d;
+    }
+    return value;
+}
+
+bool IsStartImageSwitch(const std::string& key, const SetupRegistryValue& value) {
+    return EqualsNoCase(key, "HKCU,Software\\Microsoft\\Today") && EqualsNoCase(value.name, "UseStartImage") &&
+           value.data.size() == 4 && value.data[0] == 1;
+}
+
+}  // namespace
+
+bool ReadAnimationHeight(const std::string& path, int& height) {
+    std::vector<uint8_t> bytes;
+    if (!files::ReadAll(path, bytes)) return false;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = pos;
+        while (end < bytes.size() && bytes[end] != '\n') ++end;
+        std::string line(reinterpret_cast<const char*>(bytes.data()) + pos, end - pos);
+        pos = end + 1;
+        size_t first = 0;
+        while (first < line.size() && IsBlank(line[first])) ++first;
+        line.erase(0, first);
+        if (line.size() <= 4) continue;
+        const size_t equals = line.find('=', 4);
+        if (equals == std::string::npos) continue;
+        std::string key = line.substr(0, equals);
+        while (!key.empty() && IsBlank(key.back())) key.pop_back();
+        if (!EqualsNoCase(key, "size")) continue;
+        const long value = ParseLeadingNumber(line.substr(equals + 1));
+        // The page height is always kept within 1..320.
+        height = static_cast<int>(value < 1 ? 1 : (value > kMaxAnimationHeight ? kMaxAnimationHeight : value));
+        return true;
+    }
+    return false;
+}
+
+bool ReadAnimationColour(const std::string& path, uint32_t& colour) {
+    std::vector<uint8_t> data;
+    if (!files::ReadAll(path, data)) return false;
+    static const char kMarker[] = "BGCOLOR=\"#";
+    const size_t markerSize = sizeof kMarker - 1;
+    for (size_t p = 0; p + markerSize <= data.size(); ++p) {
+        if (std::equal(kMarker, kMarker + markerSize, data.begin() + static_cast<std::ptrdiff_t>(p))) {
+            if (p + 16 >= data.size()) return false;
+            const int red = HexPair(data, p + 10), green = HexPair(data, p + 12), blue = HexPair(data, p + 14);
+            colour = uint32_t(red) + uint32_t(green) * 256u + uint32_t(blue) * 65536u;
+            return true;
+        }
+    }
+    return false;
+}
+
+PackageImportTask::PackageImportTask() : reader(std::make_unique<ThemePackageReader>()) {}
+PackageImportTask::~PackageImportTask() = default;
+
+std::string PackageImportTask::ExtractionFolder() const { return reader ? reader->ExtractionFolder() : std::string(); }
+
+bool PackageImportTask::ImportPackage(const std::string& package, const std::string& second, ThemeDocument& document,
+                                      TaskRunner& runner) {
+    packagePath = package;
+    secondPath = second;
+    theme = &document;
+    return Run(runner);
+}
+
+int PackageImportTask::DoWork() {
+    if (!theme || !reader) return kTaskStatusUnexpected;
+    int result;
+    try {
+        result = Import();
+    } catch (...) {
+        result = kTaskStatusUnexpected;
+    }
+    if (result != kImportOk && result != kImportOpenFailed) Discard();
+    return result;
+}
+
+int PackageImportTask::Import() {
+    SetCaption(kImportCaptionId);
+    maxStep = kImportSteps;
+    SetStep(0);
+    if (!reader->Open(packagePath)) {
+        ShowText(kImportOpenFailedText, kMbOk);
+        return kImportOpenFailed;
+    }
+    SetStep(1);
+    int closingStep = 2;
+    // The setup file is the member named "*.000"; when extraction stopped
+    // early, whatever was extracted is imported under its cabinet name.
+    const std::string setupName = reader->FindFileBySuffix(".000");
+    if (reader->ExtractAll() == 1) {
+        SetStep(2);
+        reader->ReadSetupFile(setupName);
+        SetStep(3);
+        closingStep = 4;
+    }
+
+    if (theme->alias.empty()) theme->alias = paths::BaseNameOf(packagePath);
+    theme->projectPath = theme->projectFolder + theme->alias + ".THM";
+
+    // Files: every member but the setup file, wherever the cabinet lists it.
+    const std::string folder = reader->ExtractionFolder();
+    for (size_t i = 0; i < reader->FileCount(); ++i) {
+        const CabinetFileEntry& entry = reader->File(i);
+        if (!setupName.empty() && entry.name == setupName) continue;
+        const std::string name = entry.targetName.empty() ? entry.name : entry.targetName;
+        if (!IsPlainFileName(name) || !files::IsFile(paths::Join(folder, name))) continue;  // not extracted
+        if (theme->AddFile(folder, name)->name.empty()) return kImportNotWritten;
+    }
+
+    // Registry values.
+    for (const SetupRegistryValue* value = reader->FirstValue(); value; value = reader->NextValue()) {
+        std::string key;
+        if (!reader->KeyPath(value->keyId, key)) continue;
+        if (IsStartImageSwitch(key, *value)) {
+            // The package shows its Start-menu image on the Today screen too.
+            // A package that carries a Today image of its own keeps that one
+            // (a second Today element would name the file twice in a build).
+            if (theme->StartMenuImage() && !theme->TodayImage()) {
+                files::Move(paths::Join(folder, "STWater.gif"), paths::Join(folder, "TdyWater.gif"));
+                if (files::IsFile(paths::Join(folder, "TdyWater.gif")) &&
+                    theme->AddFile(folder, "TdyWater.gif")->name.empty())
+                    return kImportNotWritten;
+            }
+            continue;
+        }
+        theme->AddRegistryEntry(key, value->name, static_cast<int>(value->flags), value->data.data(),
+                                value->data.size());
+    }
+
+    theme->tskType = static_cast<int>(reader->PackageKind());
+    if (reader->PackageKind() == PackageKind::AnimatedToday) {
+        ReadAnimationHeight(paths::Join(folder, "vx5n.atc"), theme->animationHeight);
+        ReadAnimationColour(paths::Join(folder, "vx5n.htm"), theme->animationBkColour);
+    }
+
+    if (theme->SaveProject() != 1) return kImportNotWritten;
+    reader->Close();
+    SetStep(closingStep);
+    return kImportOk;
+}
+
+void PackageImportTask::Discard() {
+    for (const auto& f : theme->files) {
+        if (f->name.empty()) continue;
+        const std::string path = theme->projectFolder + f->name;
+        if (files::IsFile(path)) files::Delete(path);
+    }
+    theme->Clear();
+    if (reader) reader->Close();
+}
+
+std::string FreeProjectPath(const std::string& libraryFolder, const std::string& baseName, std::string& alias) {
+    const std::string folder = paths::WithTrailingSeparator(libraryFolder);
+    alias = baseName;
+    std::string path = folder + alias + ".THM";
+    for (int i = 2; files::Exists(path) && i < INT_MAX; ++i) {
+        alias = baseName + "(" + std::to_string(i) + ")";
+        path = folder + alias + ".THM";
+    }
+    return path;
+}
+
+LibraryImport ImportPackageIntoLibrary(const std::string& libraryFolder, const std::string& packagePath,
+                                       TaskRunner& runner) {
+    LibraryImport result;
+    auto document = std::make_unique<ThemeDocument>();
+    document->projectFolder = paths::WithTrailingSeparator(libraryFolder);
+    document->projectPath = FreeProjectPath(libraryFolder, paths::BaseNameOf(packagePath), document->alias);
+    PackageImportTask task;
+    const bool ok = task.ImportPackage(packagePath, document->projectFolder + "tmp", *document, runner);
+    result.status = task.status;
+    result.extractionFolder = task.ExtractionFolder();
+    if (!ok) return result;
+    document->EnsureColourTable();
+    if (document->modified) document->SaveProject();
+    result.document = std::move(document);
+    return result;
+}
+
+}  // namespace mrw
