@@ -6,12 +6,30 @@ namespace mrw::cli {
 extern const Command kShowCommand;
 extern const Command kListCommand;
 extern const Command kExtractCommand;
+extern const Command kBuildCommand;
+extern const Command kImportCommand;
+extern const Command kSetImageCommand;
+extern const Command kSetColourCommand;
+extern const Command kSetNoteCommand;
+extern const Command kSetPdaColoursCommand;
+extern const Command kAnimateCommand;
+extern const Command kUnanimateCommand;
+extern const Command kAddRegistryCommand;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
         kShowCommand,
         kListCommand,
         kExtractCommand,
+        kBuildCommand,
+        kImportCommand,
+        kSetImageCommand,
+        kSetColourCommand,
+        kSetNoteCommand,
+        kSetPdaColoursCommand,
+        kAnimateCommand,
+        kUnanimateCommand,
+        kAddRegistryCommand,
     };
     return table;
 }
