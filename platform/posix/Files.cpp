@@ -384,9 +384,10 @@ bool SetReadOnly(const std::string& path, bool readOnly) {
 }
 
 bool CreateFolder(const std::string& path) {
-    if (path.empty()) return false;
-    std::string p = ResolveForCreate(path);
+    std::string p = Normalise(path);
     while (p.size() > 1 && p.back() == '/') p.pop_back();
+    if (p.empty()) return false;
+    p = ResolveForCreate(p);
     if (::mkdir(p.c_str(), 0777) == 0) return true;
     struct stat st;
     return Stat(p, st) && S_ISDIR(st.st_mode);

@@ -235,6 +235,11 @@ TEST(FilesCaseInsensitive, ExistingNamesResolveWithoutRegardToCase) {
     EXPECT_TRUE(SetReadOnly(dir / "THEMES/MOVED.GIF", false));
     EXPECT_TRUE(Delete(dir / "themes/moved.gif"));
     EXPECT_FALSE(Exists(dir / "Themes/Moved.gif"));
+    EXPECT_TRUE(CreateFolder(dir / "THEMES/tmp/"));
+    EXPECT_TRUE(CreateFolders(dir / "themes/TMP/deeper/still"));
+    EXPECT_TRUE(IsDirectory(dir / "Themes/tmp/deeper/still"));
+    EXPECT_EQ(Names(Find(dir / "*")), std::vector<std::string>{"Themes"});
+    EXPECT_EQ(Names(Find(dir / "Themes/*")), (std::vector<std::string>{"stwater.gif", "tmp"}));
     EXPECT_TRUE(RemoveTree(dir / "THEMES"));
     EXPECT_FALSE(Exists(dir / "Themes"));
 }
