@@ -126,12 +126,16 @@ fetch_sources() {
     add_deb_src
     as_root apt-get -o DPkg::Lock::Timeout=600 update -q
   fi
-  local pinned name
+  local pinned name version request
   for pinned in "${source_packages[@]}"; do
     name="${pinned%%=*}"
+    version="${pinned#*=}"
     compgen -G "$sources/${name}_*.dsc" >/dev/null && continue
-    (cd "$sources" && apt-get source -q --download-only "$pinned") ||
-      (cd "$sources" && apt-get source -q --download-only "$name")
+    request="$name"
+    if apt-cache showsrc --only-source "$name" 2>/dev/null | grep -qx "Version: $version"; then
+      request="$pinned"
+    fi
+    (cd "$sources" && apt-get source -q --download-only "$request")
   done
 }
 
