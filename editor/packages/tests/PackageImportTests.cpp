@@ -1,0 +1,235 @@
+// Package import, and themes built and imported again.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "editor/document/ColourTable.h"
+#include "editor/document/NewTheme.h"
+#include "editor/document/ProjectValues.h"
+#include "editor/packages/AnimatedPage.h"
+#include "editor/packages/CabinetWriter.h"
+#include "editor/packages/PackageBuild.h"
+#include "editor/packages/PackageImport.h"
+#include "editor/packages/ThemePackageReader.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Prompter.h"
+#include "testing/TestSupport.h"
+#include "PackageTestSupport.h"
+
+namespace mrw {
+namespace {
+
+using Value = std::tuple<std::string, std::string, int, std::vector<uint8_t>>;
+
+std::vector<Value> Values(const ThemeDocument& theme) {
+    std::vector<Value> values;
+    for (const auto& e : theme.registryEntries) values.emplace_back(ToUpperAscii(e->subKey), e->valueName, e->flags, e->data);
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+class PackageImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        library.Scan(sourceDir.path());
+        theme = CreateNewTheme(library, "Blue");
+        ASSERT_NE(theme, nullptr);
+        ASSERT_TRUE(test::InstallBuilder(test::RealBuilder(), tools.path()));
+    }
+    // Builds the theme into `name` in the package folder.
+    std::string Build(const std::string& name) {
+        const std::string path = packages / name;
+        PackageExportTask task(path);
+        EXPECT_TRUE(task.BuildPackage(tools.path(), *theme, runner)) << "status " << task.status;
+        return path;
+    }
+    std::string Exported(const std::string& realName) const { return paths::Join(tools / "tmp", realName); }
+    LibraryImport Import(const std::string& package) {
+        LibraryImport result = ImportPackageIntoLibrary(targetDir.path(), package, runner);
+        if (!result.extractionFolder.empty()) files::RemoveTree(result.extractionFolder);
+        return result;
+    }
+
+    test::TempFolder sourceDir, targetDir, tools, packages;
+    ThemeLibrary library;
+    ThemeDocument* theme = nullptr;
+    ConsoleTaskRunner runner{false};
+};
+
+TEST_F(PackageImport, RoundTripKeepsFilesColoursValuesAndAnimation) {
+    // Every registry value type, one value far longer than a path.
+    std::vector<uint8_t> longData(200);
+    for (size_t i = 0; i < longData.size(); ++i) longData[i] = uint8_t(i * 7);
+    const std::string text = std::string("Hello, handheld") + '\0';
+    const uint8_t multi[] = {'a', 0, 'b', 'c', 0, 0};
+    const uint8_t number[] = {0x78, 0x56, 0x34, 0x12};
+    theme->AddRegistryEntry("HKLM,Software\\Morwen\\Test", "Text", 0, reinterpret_cast<const uint8_t*>(text.data()),
+                            text.size());
+    theme->AddRegistryEntry("HKLM,Software\\Morwen\\Test", "Long", 1, longData.data(), longData.size());
+    theme->AddRegistryEntry("HKCU,Software\\Morwen", "Multi", 0x10000, multi, sizeof multi);
+    theme->AddRegistryEntry("HKCU,Software\\Morwen", "Number", 0x10001, number, sizeof number);
+    theme->FindColour(5)->SetColour(0x0080FF);
+    theme->FindColour(40)->SetColour(0x123456);
+    test::TempFolder extra;
+    test::WriteText(extra / "notes.txt", "a plain member file\r\n");
+    theme->AddFile(extra.path(), "notes.txt");
+    ASSERT_TRUE(MakeAnimated(*theme, test::ProgramFolder()));
+    theme->animationHeight = 123;
+    theme->animationBkColour = 0x3C2B1A;
+    ASSERT_TRUE(WriteAnimatedPage(*theme, tools.path()));
+    ASSERT_EQ(theme->SaveProject(), 1);
+
+    LibraryImport imported = Import(Build("Round.tsk"));
+    ASSERT_NE(imported.document, nullptr) << imported.status;
+    ThemeDocument& copy = *imported.document;
+    EXPECT_EQ(copy.projectPath, targetDir / "Round.THM");
+    EXPECT_EQ(copy.alias, "Round");
+    EXPECT_EQ(copy.tskType, 1);
+    EXPECT_EQ(copy.animationHeight, 123);
+    EXPECT_EQ(copy.animationBkColour, 0x3C2B1Au);
+
+    ASSERT_EQ(copy.files.size(), theme->files.size());
+    for (const auto& f : theme->files) {
+        const ThemeFile* g = copy.FindFile(f->realName);
+        ASSERT_NE(g, nullptr) << f->realName;
+        EXPECT_EQ(g->kind, f->kind) << f->realName;
+        EXPECT_EQ(test::ReadBytes(targetDir / g->name), test::ReadBytes(Exported(f->realName))) << f->realName;
+    }
+    EXPECT_EQ(Values(copy), Values(*theme));
+    for (const ColourTableRow& row : kColourTable) EXPECT_EQ(copy.GetColour(row.index), theme->GetColour(row.index));
+
+    // And from the saved project.
+    std::unique_ptr<ThemeDocument> reloaded = ThemeDocument::OpenHeader(copy.projectPath);
+    reloaded->LoadProject();
+    EXPECT_EQ(Values(*reloaded), Values(*theme));
+    EXPECT_EQ(reloaded->tskType, 1);
+    EXPECT_EQ(reloaded->animationHeight, 123);
+    EXPECT_EQ(reloaded->animationBkColour, 0x3C2B1Au);
+}
+
+TEST_F(PackageImport, SetupFileListedLastIsSkippedAndEveryThemeFileKept) {
+    const std::string built = Build("Built.tsk");
+    ThemePackageReader reader;
+    ASSERT_TRUE(reader.Open(built));
+    std::vector<CabinetMember> members;
+    for (size_t i = 0; i < reader.FileCount(); ++i) {
+        CabinetMember m;
+        m.name = reader.File(i).name;
+        ASSERT_TRUE(reader.ReadMember(i, m.bytes));
+        members.push_back(std::move(m));
+    }
+    reader.Close();
+    ASSERT_EQ(members.size(), 3u);
+    std::rotate(members.begin(), members.begin() + 1, members.end());  // setup file last
+    std::string error;
+    ASSERT_TRUE(WriteCabinet(packages / "Reordered.tsk", members, error)) << error;
+
+    LibraryImport imported = Import(packages / "Reordered.tsk");
+    ASSERT_NE(imported.document, nullptr);
+    ASSERT_EQ(imported.document->files.size(), 2u);
+    EXPECT_NE(imported.document->TodayImage(), nullptr);
+    EXPECT_NE(imported.document->StartMenuImage(), nullptr);
+    EXPECT_EQ(Values(*imported.document), Values(*theme));
+}
+
+TEST_F(PackageImport, StartImageServesAsTodayImage) {
+    theme->RemoveFile("tdywater.gif");
+    const uint8_t on[4] = {1, 0, 0, 0};
+    theme->AddRegistryEntry("HKCU,Software\\Microsoft\\Today", "UseStartImage", 0x10001, on, 4);
+    LibraryImport imported = Import(Build("Start.tsk"));
+    ASSERT_NE(imported.document, nullptr);
+    const ThemeDocument& copy = *imported.document;
+    ASSERT_EQ(copy.files.size(), 2u);
+    ASSERT_NE(copy.TodayImage(), nullptr);
+    ASSERT_NE(copy.StartMenuImage(), nullptr);
+    EXPECT_EQ(copy.TodayImage()->realName, "TdyWater.gif");
+    EXPECT_EQ(test::ReadBytes(targetDir / copy.TodayImage()->name),
+              test::ReadBytes(targetDir / copy.StartMenuImage()->name));
+    for (const auto& e : copy.registryEntries) EXPECT_NE(e->valueName, "UseStartImage");
+}
+
+TEST_F(PackageImport, StartImageSwitchOffIsAnOrdinaryValue) {
+    const uint8_t off[4] = {0, 0, 0, 0};
+    theme->AddRegistryEntry("HKCU,Software\\Microsoft\\Today", "UseStartImage", 0x10001, off, 4);
+    LibraryImport imported = Import(Build("Off.tsk"));
+    ASSERT_NE(imported.document, nullptr);
+    EXPECT_EQ(imported.document->files.size(), 2u);
+    EXPECT_EQ(Values(*imported.document), Values(*theme));
+}
+
+TEST_F(PackageImport, TakenNamesAreNumberedFromTwo) {
+    const std::string package = Build("Blue.tsk");
+    test::WriteText(targetDir / "Blue.THM", "");
+    test::WriteText(targetDir / "Blue(2).THM", "");
+    LibraryImport imported = Import(package);
+    ASSERT_NE(imported.document, nullptr);
+    EXPECT_EQ(imported.document->projectPath, targetDir / "Blue(3).THM");
+    EXPECT_EQ(imported.document->alias, "Blue(3)");
+    EXPECT_TRUE(files::IsFile(targetDir / "Blue(3).THM"));
+}
+
+TEST_F(PackageImport, UnreadablePackageIsReportedAndAddsNothing) {
+    test::WriteText(packages / "bad.tsk", "not a cabinet at all, not even close");
+    ScriptedPrompter prompter;
+    ScopedPrompter scoped(prompter);
+    LibraryImport imported = Import(packages / "bad.tsk");
+    EXPECT_EQ(imported.document, nullptr);
+    EXPECT_EQ(imported.status, kImportOpenFailed);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Erreur \xE0 l'ouverture du fichier");
+    EXPECT_TRUE(files::Find(targetDir / "*").empty());
+    imported = Import(packages / "missing.tsk");
+    EXPECT_EQ(imported.status, kImportOpenFailed);
+}
+
+TEST_F(PackageImport, ImportFailingPartWayLeavesNoHalfProject) {
+    const std::string package = Build("Half.tsk");
+    ASSERT_TRUE(files::CreateFolder(targetDir / "Half.THM"));  // the project cannot be written
+    ThemeDocument target;
+    target.projectFolder = targetDir.path();
+    target.alias = "Half";
+    PackageImportTask task;
+    EXPECT_FALSE(task.ImportPackage(package, std::string(), target, runner));
+    EXPECT_EQ(task.status, kImportNotWritten);
+    const auto left = files::Find(targetDir / "*");
+    ASSERT_EQ(left.size(), 1u);  // only the folder in the way
+    EXPECT_TRUE(left[0].isDirectory);
+    EXPECT_TRUE(target.files.empty());
+    files::RemoveTree(task.ExtractionFolder());
+}
+
+TEST(AnimationFiles, HeightComesFromTheSizeLine) {
+    test::TempFolder dir;
+    int height = 7;
+    EXPECT_FALSE(ReadAnimationHeight(dir / "missing.atc", height));
+    test::WriteText(dir / "a.atc", "s=12\r\n[x]\r\n  size = 120\r\nsize=5\r\n");
+    EXPECT_TRUE(ReadAnimationHeight(dir / "a.atc", height));
+    EXPECT_EQ(height, 120);
+    test::WriteText(dir / "b.atc", "s=12\r\nsizes=4\r\n");
+    height = 7;
+    EXPECT_FALSE(ReadAnimationHeight(dir / "b.atc", height));
+    EXPECT_EQ(height, 7);
+    test::WriteText(dir / "c.atc", "SIZE=99999999999999\r\n");
+    EXPECT_TRUE(ReadAnimationHeight(dir / "c.atc", height));
+    EXPECT_EQ(height, 320);  // kept within 1..320
+}
+
+TEST(AnimationFiles, ColourComesFromTheMarker) {
+    test::TempFolder dir;
+    uint32_t colour = 0x123456;
+    test::WriteText(dir / "a.htm", "<BODY BGCOLOR=\"#1A2b3C\">");
+    EXPECT_TRUE(ReadAnimationColour(dir / "a.htm", colour));
+    EXPECT_EQ(colour, 0x3C2B1Au);
+    test::WriteText(dir / "b.htm", "<BODY BGCOLOR=\"#F");  // too short
+    colour = 0x123456;
+    EXPECT_FALSE(ReadAnimationColour(dir / "b.htm", colour));
+    test::WriteText(dir / "c.htm", "BGCOLOR=\"#F-0102>>");
+    EXPECT_TRUE(ReadAnimationColour(dir / "c.htm", colour));
+    EXPECT_EQ(colour, 0x02010Fu);  // "F-" reads as 15
+    EXPECT_EQ(colour & 0xFF, 15u);
+}
+
+}  // namespace
+}  // namespace mrw

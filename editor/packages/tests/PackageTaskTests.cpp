@@ -1,0 +1,99 @@
+// The task runner and the process start it relies on.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "editor/packages/PackageTask.h"
+#include "platform/Process.h"
+#include "testing/TestSupport.h"
+#include "PackageTestSupport.h"
+
+namespace mrw {
+namespace {
+
+class RecordingTask : public PackageTask {
+public:
+    int DoWork() override {
+        workerId = std::this_thread::get_id();
+        SetStep(1);  // maxStep still 0: not shown
+        SetCaption(157);
+        maxStep = 6;
+        for (int i = 0; i <= 6; i += 3) SetStep(i);
+        if (throwInWork) throw std::runtime_error("boom");
+        return result;
+    }
+    int result = 0;
+    bool throwInWork = false;
+    std::thread::id workerId;
+};
+
+TEST(PackageTask, ErrorStringIdCoversTheBuildStatuses) {
+    EXPECT_EQ(PackageTask::ErrorStringId(0), 125);
+    EXPECT_EQ(PackageTask::ErrorStringId(1), 126);
+    EXPECT_EQ(PackageTask::ErrorStringId(7), 132);
+    EXPECT_EQ(PackageTask::ErrorStringId(8), 125);
+    EXPECT_EQ(PackageTask::ErrorStringId(-1), 125);
+}
+
+TEST(PackageTask, WorkRunsOnAWorkerThreadAndItsResultIsTheStatus) {
+    ConsoleTaskRunner runner(false);
+    RecordingTask ok;
+    EXPECT_TRUE(ok.Run(runner));
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_NE(ok.workerId, std::this_thread::get_id());
+
+    RecordingTask failing;
+    failing.result = 6;
+    EXPECT_FALSE(failing.Run(runner));
+    EXPECT_EQ(failing.status, 6);
+}
+
+TEST(PackageTask, AnErrorInTheWorkStaysOnTheWorkerThread) {
+    ConsoleTaskRunner runner(false);
+    RecordingTask task;
+    task.throwInWork = true;
+    EXPECT_FALSE(task.Run(runner));
+    EXPECT_EQ(task.status, kTaskStatusUnexpected);
+}
+
+TEST(PackageTask, StepsAreShownAsPercentagesOnceTheStepCountIsSet) {
+    struct Sink : TaskProgress {
+        std::vector<std::string> captions;
+        std::vector<int> percents;
+        void OnCaption(const std::string& c) override { captions.push_back(c); }
+        void OnStep(int, int, int percent) override { percents.push_back(percent); }
+    } sink;
+    RecordingTask task;
+    task.AttachProgress(&sink);
+    task.DoWork();
+    ASSERT_EQ(sink.captions.size(), 1u);
+    EXPECT_FALSE(sink.captions[0].empty());
+    EXPECT_EQ(sink.percents, (std::vector<int>{0, 50, 100}));
+}
+
+TEST(Process, CommandLinesSplitByTheRuntimeRules) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(process::SplitCommandLine("cabwiz \"C:\\a b\\Today.INF\" /CPU POCKETPC2002"),
+              (V{"cabwiz", "C:\\a b\\Today.INF", "/CPU", "POCKETPC2002"}));
+    EXPECT_EQ(process::SplitCommandLine("  a\\\\\"b c\"  d\\e  "), (V{"a\\b c", "d\\e"}));
+    EXPECT_EQ(process::SplitCommandLine("a\\\"b \"\""), (V{"a\"b", ""}));
+    EXPECT_EQ(process::SplitCommandLine("\"say \"\"hi\"\"\""), (V{"say \"hi\""}));
+    EXPECT_TRUE(process::SplitCommandLine("   ").empty());
+}
+
+TEST(Process, AMissingProgramDoesNotStartAndARealOneIsWaitedFor) {
+    test::TempFolder dir;
+    process::StartOptions options;
+    EXPECT_FALSE(process::Start(dir / process::ExecutableName("nothing"), "nothing", options));
+    // The builder without a script reports a usage error (exit status 2).
+    ASSERT_TRUE(test::InstallBuilder(test::RealBuilder(), dir.path()));
+    int exitCode = -5;
+    options.folder = dir.path();
+    EXPECT_TRUE(process::Start(dir / process::ExecutableName("CabWiz"), "cabwiz", options, &exitCode));
+    EXPECT_EQ(exitCode, 2);
+}
+
+}  // namespace
+}  // namespace mrw
