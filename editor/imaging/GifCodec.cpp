@@ -224,6 +224,17 @@ int DecodeGif(const uint8_t* data, size_t size, DibImage& out, uint32_t& transpa
     const int minCodeSize = r.Byte();
     if (minCodeSize < 1 || minCodeSize > kMaxCodeBits - 1) return kImageFailed;
 
+    // Each code yields at most a table's length of pixels: data too short for
+    // the declared size is truncated whatever it holds (and is refused before
+    // the image is allocated).
+    {
+        uint64_t dataBytes = 0;
+        for (size_t p = r.pos; p < size && data[p] != 0; p += size_t(data[p]) + 1)
+            dataBytes += std::min<size_t>(data[p], size - p - 1);
+        const uint64_t mostPixels = dataBytes * 8 / uint64_t(minCodeSize + 1) * kMaxCodes;
+        if (mostPixels < uint64_t(width) * uint64_t(height)) return kImageFailed;
+    }
+
     DibImage image;
     if (image.Create(width, height, 8) != kImageOk) return kImageFailed;
     std::memcpy(image.Info().colours, table, sizeof table);

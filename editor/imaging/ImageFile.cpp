@@ -120,20 +120,10 @@ bool IsGreyRamp(const DibImage& image) {
 }
 
 // Writes a whole encoded file; a file written only in part is deleted.
-int WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, bool reportOpenFailure) {
-    imaging::FilePtr f = imaging::OpenForWriting(path);
-    if (!f) {
-        if (reportOpenFailure) std::fprintf(stderr, "can't open %s\n", path.c_str());
-        return kImageFailed;
-    }
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    ok = (std::fflush(f.get()) == 0) && ok;
-    ok = (std::fclose(f.release()) == 0) && ok;
-    if (!ok) {
-        imaging::DeleteFile(path);
-        return kImageFailed;
-    }
-    return kImageOk;
+int WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, bool reportFailure) {
+    if (imaging::WriteWholeFile(path, bytes)) return kImageOk;
+    if (reportFailure) std::fprintf(stderr, "can't open %s\n", path.c_str());
+    return kImageFailed;
 }
 
 }  // namespace

@@ -324,6 +324,19 @@ TEST(ImageCodecTest, LoadRefusesUnsupportedAndMissingFiles) {
     EXPECT_EQ(2, image.Width());  // a failed load leaves the image as it was
 }
 
+TEST(ImageCodecTest, FileNamesAreFoundWithoutRegardToCase) {
+    test::TempFolder dir;
+    DibImage image;
+    MakeGradient(image, 3, 3);
+    ASSERT_EQ(0, image.Save(dir / "StWater.bmp", kImageBmp));
+    DibImage back;
+    EXPECT_EQ(0, back.Load(dir / "STWATER.BMP"));
+    EXPECT_EQ(kImageBmp, DetectImageFormat(dir / "stwater.bmp"));
+    // Windows-style separators in a theme's output path.
+    std::string backslashed = dir.path() + "StWater.bmp";
+    EXPECT_EQ(0, back.Load(backslashed));
+}
+
 TEST(ImageCodecTest, HugeDeclaredSizesAreRefusedBeforeAllocating) {
     // BMP: 40000 x 40000 at 24 bits with no pixels behind the header.
     std::vector<uint8_t> bmp = {'B', 'M'};

@@ -1,0 +1,38 @@
+// Fuzzes the GIF decoder; every image it accepts is written back as GIF87a
+// and must decode to the same indexes and colours.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "editor/imaging/Codecs.h"
+#include "platform/Prompter.h"
+
+namespace {
+
+class SilentPrompter : public mrw::Prompter {
+public:
+    int Show(const std::string&, unsigned) override { return mrw::kIdOk; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static SilentPrompter silent;
+    static mrw::ScopedPrompter guard(silent);
+    mrw::DibImage image;
+    uint32_t transparent = 0;
+    if (mrw::imaging::DecodeGif(data, size, image, transparent) != 0) return 0;
+    if (image.BitsPerPixel() != 8 || image.Width() <= 0 || image.Height() <= 0) std::abort();
+    if (transparent != 0 && (transparent >> 24) != 0xFF) std::abort();
+
+    std::vector<uint8_t> encoded;
+    if (mrw::imaging::EncodeGif(image, encoded) != 0) std::abort();
+    mrw::DibImage again;
+    if (mrw::imaging::DecodeGif(encoded.data(), encoded.size(), again, transparent) != 0) std::abort();
+    if (again.Width() != image.Width() || again.Height() != image.Height()) std::abort();
+    for (int y = 0; y < image.Height(); ++y)
+        if (std::memcmp(image.Row(y), again.Row(y), size_t(image.Width())) != 0) std::abort();
+    if (std::memcmp(image.Info().colours, again.Info().colours, sizeof image.Info().colours) != 0) std::abort();
+    return 0;
+}
