@@ -58,12 +58,13 @@ public:
     WuQuantiser() : m_(kCells), m2_(kCells, 0.0f) {}
 
     void Add(int r, int g, int b) {
-        Moments& cell = m_[size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1))];
+        const size_t i = size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1));
+        Moments& cell = m_[i];
         cell.weight += 1;
         cell.red += r;
         cell.green += g;
         cell.blue += b;
-        m2_[size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1))] += float(r * r + g * g + b * b);
+        m2_[i] += float(r * r + g * g + b * b);
     }
 
     // Turns the histogram, in place, into moments summed over every cell at
@@ -289,6 +290,64 @@ int WidenGrey(const DibImage& image, DibImage& out) {
     return 0;
 }
 
+// Maps the pixels of a 24-bit image to palette indices with serpentine
+// Floyd-Steinberg error diffusion in sixteenths: memory rows in order (the
+// bottom row of the picture first), the first left to right and each next
+// one the other way. A pixel's index is the box tag of the cell of its
+// levelled value plus the carried error; the error passed on is taken from
+// the levelled value itself, not the adjusted one.
+template <int Bits>
+void MapPixels(const DibImage& image, const std::array<uint8_t, 256>& level, const std::vector<uint8_t>& tag,
+               const PaletteEntry* palette, DibImage& result) {
+    const int w = image.Width(), h = image.Height();
+    const size_t stride = image.Stride(), rstride = result.Stride();
+    // Cell offsets of an adjusted value in each channel.
+    int cellR[256], cellG[256], cellB[256];
+    for (int v = 0; v < 256; ++v) {
+        cellR[v] = Cell((v >> 3) + 1, 0, 0);
+        cellG[v] = Cell(0, (v >> 3) + 1, 0);
+        cellB[v] = Cell(0, 0, (v >> 3) + 1);
+    }
+    int chosen[256][3];
+    for (int k = 0; k < 256; ++k)
+        chosen[k][0] = palette[k].red, chosen[k][1] = palette[k].green, chosen[k][2] = palette[k].blue;
+
+    // Errors carried into the current and the next row, in sixteenths, one
+    // slot of margin on each side so that x - 1 and x + 1 are always inside.
+    const size_t span = size_t(w) + 2;
+    std::vector<int> errCur(span * 3, 0), errNext(span * 3, 0);
+    for (int m = 0; m < h; ++m) {
+        const int dir = (m & 1) ? -1 : 1;
+        std::fill(errNext.begin(), errNext.end(), 0);
+        const uint8_t* src = image.Bits() + stride * size_t(m);
+        uint8_t* row = result.Bits() + rstride * size_t(m);
+        int x = dir > 0 ? 0 : w - 1;
+        int ahead[3] = {0, 0, 0};  // 7e of the previous pixel of this row
+        for (int step = 0; step < w; ++step, x += dir) {
+            const uint8_t* s = src + size_t(x) * 3;
+            const int value[3] = {level[s[2]], level[s[1]], level[s[0]]};
+            const int* carried = &errCur[size_t(x + 1) * 3];
+            int adjusted[3];
+            for (int c = 0; c < 3; ++c)
+                adjusted[c] = std::clamp((16 * value[c] + carried[c] + ahead[c]) / 16, 0, 255);
+            const int index = tag[size_t(cellR[adjusted[0]] + cellG[adjusted[1]] + cellB[adjusted[2]])];
+            if (Bits == 8)
+                row[x] = uint8_t(index);
+            else
+                pixels::SetIndexAt(row, x, Bits, index);
+            int* below = &errNext[size_t(x + 1) * 3];
+            for (int c = 0; c < 3; ++c) {
+                const int e = value[c] - chosen[index][c];
+                ahead[c] = 7 * e;
+                below[c - 3 * dir] += 3 * e;
+                below[c] += 5 * e;
+                below[c + 3 * dir] += e;
+            }
+        }
+        errCur.swap(errNext);
+    }
+}
+
 }  // namespace
 
 int DibImage::ReduceColours(int count, int channelBits) {
@@ -312,18 +371,10 @@ int DibImage::ReduceColours(int count, int channelBits) {
     const size_t stride = Stride();
     const std::array<uint8_t, 256> level = LevelTable(channelBits);
 
-    // The levelled picture in memory order, red, green, blue per pixel.
-    std::vector<uint8_t> levelled(size_t(w) * size_t(h) * 3);
     auto wu = std::make_unique<WuQuantiser>();
-    {
-        uint8_t* out = levelled.data();
-        for (int m = 0; m < h; ++m) {
-            const uint8_t* s = Bits() + stride * size_t(m);
-            for (int x = 0; x < w; ++x, s += 3, out += 3) {
-                out[0] = level[s[2]], out[1] = level[s[1]], out[2] = level[s[0]];
-                wu->Add(out[0], out[1], out[2]);
-            }
-        }
+    for (int m = 0; m < h; ++m) {
+        const uint8_t* s = Bits() + stride * size_t(m);
+        for (int x = 0; x < w; ++x, s += 3) wu->Add(level[s[2]], level[s[1]], level[s[0]]);
     }
     wu->Accumulate();
     std::vector<Box> boxes;
@@ -357,39 +408,10 @@ int DibImage::ReduceColours(int count, int channelBits) {
     result.info_.header.clrImportant = 0;
     std::copy(std::begin(palette), std::end(palette), result.info_.colours);
 
-    // Serpentine Floyd-Steinberg in sixteenths: memory rows in order, the
-    // first left to right and each next one the other way. The error of a
-    // pixel is taken from its own levelled value, not the adjusted one.
-    const size_t span = size_t(w) + 2;
-    std::vector<int> errCur(span * 3, 0), errNext(span * 3, 0);
-    const size_t rstride = result.Stride();
-    for (int m = 0; m < h; ++m) {
-        const int dir = (m & 1) ? -1 : 1;
-        std::fill(errNext.begin(), errNext.end(), 0);
-        const uint8_t* src = levelled.data() + size_t(m) * size_t(w) * 3;
-        uint8_t* row = result.Bits() + rstride * size_t(m);
-        for (int step = 0; step < w; ++step) {
-            const int x = dir > 0 ? step : w - 1 - step;
-            const uint8_t* p = src + size_t(x) * 3;
-            int adjusted[3];
-            int* carried = &errCur[size_t(x + 1) * 3];
-            for (int c = 0; c < 3; ++c) adjusted[c] = std::clamp((16 * p[c] + carried[c]) / 16, 0, 255);
-            const int index =
-                tag[size_t(Cell((adjusted[0] >> 3) + 1, (adjusted[1] >> 3) + 1, (adjusted[2] >> 3) + 1))];
-            pixels::SetIndexAt(row, x, outBits, index);
-            const int chosen[3] = {palette[index].red, palette[index].green, palette[index].blue};
-            // Slots are offset by one, so x - 1 and x + 1 are always inside.
-            const size_t ahead = size_t(x + 1 + dir) * 3, here = size_t(x + 1) * 3;
-            const size_t behind = size_t(x + 1 - dir) * 3;
-            for (int c = 0; c < 3; ++c) {
-                const int e = p[c] - chosen[c];
-                errCur[ahead + size_t(c)] += 7 * e;
-                errNext[behind + size_t(c)] += 3 * e;
-                errNext[here + size_t(c)] += 5 * e;
-                errNext[ahead + size_t(c)] += e;
-            }
-        }
-        errCur.swap(errNext);
+    switch (outBits) {
+    case 1: MapPixels<1>(*this, level, tag, palette, result); break;
+    case 4: MapPixels<4>(*this, level, tag, palette, result); break;
+    default: MapPixels<8>(*this, level, tag, palette, result); break;
     }
     info_ = result.info_;
     pixels_ = std::move(result.pixels_);
