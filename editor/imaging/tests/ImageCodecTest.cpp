@@ -333,7 +333,8 @@ TEST(ImageCodecTest, FileNamesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(0, back.Load(dir / "STWATER.BMP"));
     EXPECT_EQ(kImageBmp, DetectImageFormat(dir / "stwater.bmp"));
     // Windows-style separators in a theme's output path.
-    std::string backslashed = dir.path() + "StWater.bmp";
+    std::string backslashed = dir / "stwater.BMP";
+    std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
     EXPECT_EQ(0, back.Load(backslashed));
 }
 
