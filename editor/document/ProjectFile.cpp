@@ -124,7 +124,7 @@ int ThemeDocument::SaveProject(const std::string& pathArgument) {
 
     file.WriteInt(kTheme, "PDAcolors", pdaColours);
     if (alias.empty()) alias = paths::BaseNameOf(projectPath);
-    file.WriteString(kTheme, "Alias", alias);
+    file.WriteString(kTheme, "Alias", OneLineValue(alias));
     for (size_t i = 0; i < files.size(); ++i) files[i]->Save(context, NumberedSection("File", i));
     for (size_t i = 0; i < registryEntries.size(); ++i)
         registryEntries[i]->Save(context, NumberedSection("Reg", i));

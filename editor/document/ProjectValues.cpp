@@ -100,6 +100,12 @@ std::vector<uint8_t> DecodeDataValue(const std::string& text) {
     return data;
 }
 
+std::string OneLineValue(std::string value) {
+    for (char& c : value)
+        if (c == '\r' || c == '\n') c = ' ';
+    return value;
+}
+
 std::string EscapeNote(const std::string& note) {
     std::string out;
     out.reserve(note.size());
@@ -107,6 +113,11 @@ std::string EscapeNote(const std::string& note) {
         if (note[i] == '\r' && i + 1 < note.size() && note[i + 1] == '\n') {
             out += "<crlf>";
             ++i;
+        } else if (note[i] == '\r' || note[i] == '\n') {
+            // A lone line end written as it is would end the value in the
+            // file and turn the rest of the note into lines of their own
+            // (even new sections): it is stored as a line break too.
+            out += "<crlf>";
         } else {
             out += note[i];
         }

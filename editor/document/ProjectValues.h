@@ -25,7 +25,13 @@ std::string EncodeDataValue(const std::vector<uint8_t>& data);
 // to the first other character and cut to 8 bits.
 std::vector<uint8_t> DecodeDataValue(const std::string& text);
 
-// The note's CR LF pairs as "<crlf>" and back.
+// A value for a one-line key: CR and LF (which would end the value in the
+// file and start lines of their own) become blanks. Names and keys taken over
+// from packages pass through here.
+std::string OneLineValue(std::string value);
+
+// The note's line breaks as "<crlf>" and back. A lone CR or LF is stored as
+// a line break as well, since written as it is it would end the stored value.
 std::string EscapeNote(const std::string& note);
 std::string UnescapeNote(const std::string& stored);
 

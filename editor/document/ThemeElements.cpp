@@ -72,11 +72,11 @@ ThemeFile::ThemeFile() {
 void ThemeFile::Classify() { labelId = kLabelFile; }
 
 void ThemeFile::SaveFilePart(ElementSaveContext& context, const std::string& section) {
-    context.file.WriteString(section, "Name", name);
+    context.file.WriteString(section, "Name", OneLineValue(name));
     if (!previousName.empty() && previousName != name)
         context.filesToDelete.push_back(paths::FolderOf(context.projectPath) + previousName);
     previousName = name;
-    context.file.WriteString(section, "Realname", realName);
+    context.file.WriteString(section, "Realname", OneLineValue(realName));
     context.file.WriteInt(section, "type", kind);
 }
 
@@ -183,8 +183,8 @@ void RegistryEntry::Classify() {
 
 void RegistryEntry::Save(ElementSaveContext& context, const std::string& section) {
     ProfileFile& f = context.file;
-    f.WriteString(section, "SubKey", subKey);
-    f.WriteString(section, "Name", valueName);
+    f.WriteString(section, "SubKey", OneLineValue(subKey));
+    f.WriteString(section, "Name", OneLineValue(valueName));
     f.WriteInt(section, "Flags", flags);
     f.WriteString(section, "Data", EncodeDataValue(data));
     f.WriteInt(section, "type", kind);

@@ -234,6 +234,24 @@ TEST_F(ProjectFile, LongDataAndLongNotesSurviveASaveAndLoad) {
     EXPECT_EQ(back->note, note);
 }
 
+TEST_F(ProjectFile, NoteWithLoneLineEndsCannotAddSections) {
+    ThemeDocument doc;
+    doc.note = "x\r[File9]\rName=a.gif\ntype=1";
+    const std::string path = dir / "Note.THM";
+    doc.SaveProject(path);
+    EXPECT_FALSE(Reread(path).HasSection("File9"));
+    auto back = Open(path);
+    EXPECT_TRUE(back->files.empty());
+    EXPECT_EQ(back->note, "x\r\n[File9]\r\nName=a.gif\r\ntype=1");
+
+    // Names taken over from a package cannot start sections either.
+    const uint8_t one[1] = {1};
+    doc.AddRegistryEntry("HKLM,Software\\A", "v\r\n[Reg7]\r\ntype=4", 1, one, 1);
+    doc.SaveProject();
+    EXPECT_FALSE(Reread(path).HasSection("Reg7"));
+    EXPECT_EQ(Open(path)->registryEntries[0]->valueName, "v  [Reg7]  type=4");
+}
+
 TEST_F(ProjectFile, FailedSaveKeepsTheOldFileAndTheModifiedState) {
     ThemeDocument doc;
     doc.alias = "Blue";

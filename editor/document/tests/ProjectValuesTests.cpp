@@ -23,9 +23,10 @@ TEST(ProjectValues, DataIsLowerCaseHexJoinedByCommas) {
     EXPECT_TRUE(DecodeDataValue("").empty());
 }
 
-TEST(ProjectValues, NoteLineBreaksAreEscapedAndOnlyPairsCount) {
+TEST(ProjectValues, NoteLineBreaksAreEscaped) {
     EXPECT_EQ(EscapeNote("a\r\nb"), "a<crlf>b");
-    EXPECT_EQ(EscapeNote("a\nb\rc"), "a\nb\rc");
+    // Lone line ends would split the stored value; they are kept as line breaks.
+    EXPECT_EQ(EscapeNote("a\nb\rc"), "a<crlf>b<crlf>c");
     EXPECT_EQ(UnescapeNote("a<crlf>b<crlf>"), "a\r\nb\r\n");
     EXPECT_EQ(UnescapeNote("<CRLF>"), "<CRLF>");
 }
