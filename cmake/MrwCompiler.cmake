@@ -23,3 +23,14 @@ if(MRW_FUZZ)
   # are guided by the libraries they exercise, not only by their own file.
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
+
+# Compiler cache: the four builds and every fresh clone on this machine share
+# one cache (paths under the source folder are hashed relative to it).
+option(MRW_CCACHE "Compile through ccache when it is installed" ON)
+find_program(MRW_CCACHE_PROGRAM ccache)
+if(MRW_CCACHE AND MRW_CCACHE_PROGRAM AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(mrw_launcher "${CMAKE_COMMAND}" -E env
+      "CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}" CCACHE_NOHASHDIR=1 "${MRW_CCACHE_PROGRAM}")
+  set(CMAKE_C_COMPILER_LAUNCHER ${mrw_launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${mrw_launcher})
+endif()

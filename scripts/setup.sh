@@ -16,7 +16,7 @@ for arg in "$@"; do
 done
 
 native_packages=(
-  build-essential g++ cmake clang libclang-rt-14-dev
+  build-essential g++ cmake clang libclang-rt-14-dev ccache
   libjpeg-dev libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core
   googletest libgtest-dev libbenchmark-dev
   python3 dpkg-dev
