@@ -4,6 +4,9 @@
 namespace mrw::cli {
 
 extern const Command kShowCommand;
+extern const Command kNewCommand;
+extern const Command kExportCommand;
+extern const Command kImageCommand;
 extern const Command kListCommand;
 extern const Command kExtractCommand;
 extern const Command kBuildCommand;
@@ -19,6 +22,9 @@ extern const Command kAddRegistryCommand;
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
         kShowCommand,
+        kNewCommand,
+        kExportCommand,
+        kImageCommand,
         kListCommand,
         kExtractCommand,
         kBuildCommand,
