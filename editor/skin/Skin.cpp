@@ -33,7 +33,11 @@ Skin::Skin(TextRenderer* renderer) : renderer_(renderer ? renderer : &PlatformTe
     MakeBuiltInFonts();
 }
 
-Skin::~Skin() { Clear(); }
+Skin::~Skin() {
+    // The owner window may already be gone: nothing is asked of it any more.
+    owner_ = nullptr;
+    Clear();
+}
 
 void Skin::MakeBuiltInFonts() {
     standardFont_ = BuiltInFont("StandardFont", 85, *renderer_);

@@ -71,7 +71,9 @@ public:
     bool ReservePixels(int width, int height, int bitsPerPixel);
 
     // --- owner ---
-    // Tells the skin and every element which window shows them (null detaches).
+    // Tells the skin and every element which window shows them (null
+    // detaches). The owner must outlive the skin or be detached first; the
+    // skin's destructor asks nothing of it.
     void AttachOwner(SkinOwner* owner);
     SkinOwner* Owner() const { return owner_; }
     // Passes a value through the owner's text hook.

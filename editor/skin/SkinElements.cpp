@@ -849,7 +849,8 @@ const std::string& SkinDualGradientRect::ActionAt(int x) const {
 // ---------------------------------------------------------------- web browser
 
 SkinWebBrowser::~SkinWebBrowser() {
-    if (placedOn_) placedOn_->RemoveBrowser(this);
+    // Only while the skin still has its owner (not when the skin itself goes away).
+    if (placedOn_ && skin_.Owner() == placedOn_) placedOn_->RemoveBrowser(this);
 }
 
 void SkinWebBrowser::Read(const SkinFile& file) {
