@@ -52,6 +52,18 @@ bool MakeAnimated(ThemeDocument& theme, const std::string& programFolder) {
     return true;
 }
 
+bool TakeInFile(ThemeDocument& theme, ThemeFile& element, const std::string& source) {
+    const std::string old = element.name;
+    if (!element.PlaceFile(source, theme.projectFolder, theme.alias)) return false;
+    // PlaceFile drops an unsaved copy only for an element that was saved
+    // before; a new element's earlier copy goes here.
+    if (!old.empty() && element.previousName.empty() && old != element.name) {
+        const std::string path = theme.projectFolder + old;
+        if (files::IsFile(path)) files::Delete(path);
+    }
+    return true;
+}
+
 bool WriteAnimatedPage(ThemeDocument& theme, const std::string& toolFolder) {
     ThemeFile* page = theme.FindFile(kAnimatedPageName);
     if (!page) return false;
@@ -60,7 +72,7 @@ bool WriteAnimatedPage(ThemeDocument& theme, const std::string& toolFolder) {
     const std::string path = paths::Join(work, kAnimatedPageName);
     const std::string text = AnimatedPageText(theme.animationHeight, theme.animationBkColour);
     if (!files::WriteAll(path, text.data(), text.size())) return false;
-    return page->PlaceFile(path, theme.projectFolder, theme.alias);
+    return TakeInFile(theme, *page, path);
 }
 
 }  // namespace mrw

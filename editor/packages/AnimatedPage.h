@@ -8,6 +8,7 @@
 namespace mrw {
 
 class ThemeDocument;
+class ThemeFile;
 
 extern const char kAnimatedPageName[];      // "vx5n.htm"
 extern const char kAnimationMovieName[];    // "vx5n.swf"
@@ -22,6 +23,12 @@ std::string AnimatedPageText(int height, uint32_t backgroundColour);
 // theme modified. False, with the theme unchanged, when a default file is
 // missing or cannot be copied in.
 bool MakeAnimated(ThemeDocument& theme, const std::string& programFolder);
+
+// Lets a member file element take in `source` under a fresh member name
+// (PlaceFile). A copy the element took in earlier and that no saved project
+// names yet is deleted, so that repeated changes before a save leave no
+// orphan files. False (element unchanged) when the copy failed.
+bool TakeInFile(ThemeDocument& theme, ThemeFile& element, const std::string& source);
 
 // When the theme has a "vx5n.htm" element: writes the page for the theme's
 // height and colour as the working folder's "vx5n.htm" (toolFolder + "tmp",

@@ -48,7 +48,7 @@ int RunAnimate(const std::vector<std::string>& raw) {
         return Fail("animate", "the animated page could not be written", kExitFailed);
     if (!movie.empty()) {
         ThemeFile* element = theme->FindFile(kAnimationMovieName);
-        if (!element || !element->PlaceFile(movie, theme->projectFolder, theme->alias))
+        if (!element || !TakeInFile(*theme, *element, movie))
             return Fail("animate", "the movie could not be copied into " + theme->projectFolder, kExitFailed);
     }
     return SaveProject("animate", *theme);

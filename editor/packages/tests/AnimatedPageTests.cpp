@@ -85,6 +85,9 @@ TEST(AnimatedPage, WriteAnimatedPageNeedsThePageElement) {
     EXPECT_NE(page->name, before);  // a fresh member name; the save commits it
     EXPECT_EQ(test::ReadText(t.dir / page->name), ExpectedPage("77", "1a2b3c"));
     EXPECT_TRUE(files::IsFile(paths::Join(tools / "tmp", "vx5n.htm")));
+    // The default page copied in a moment ago was never saved: it goes.
+    EXPECT_EQ(files::Find(t.dir / "*.htm").size(), 1u);
+    EXPECT_FALSE(files::Exists(t.dir / before));
 }
 
 TEST(AnimatedPage, SettingsFileIsRewrittenWithTheHeightOnExport) {
