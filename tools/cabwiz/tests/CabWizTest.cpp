@@ -66,7 +66,14 @@ bool HaveTool(const char* command) {
 #endif
 }
 
-int Shell(const std::string& command) { return std::system(command.c_str()); }
+int Shell(const std::string& command) {
+#ifdef _WIN32
+    // cmd.exe drops the first and the last quote of a line that starts with one.
+    return std::system(("\"" + command + "\"").c_str());
+#else
+    return std::system(command.c_str());
+#endif
+}
 
 std::string CabWizProgram() {
 #ifdef _WIN32
