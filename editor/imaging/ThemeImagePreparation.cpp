@@ -62,15 +62,21 @@ int PrepareThemeImage(const ThemeImageJob& job, const std::string& outputFolder)
     }
 
     if (resized) {
-        // Pictures of 1, 4 or 16 bits are widened first so that the blend
-        // takes their pixels instead of leaving the plain background.
+        const int alpha = 255 - std::clamp(job.transparency, 0, 255);
         const int bpp = image.BitsPerPixel();
-        if (bpp != 8 && bpp != 24 && bpp != 32) image.ConvertTo(24);
-        DibImage blended;
-        if (blended.Create(image.Width(), image.Height(), 24) == 0) {
-            blended.Fill(job.transparencyColour);
-            blended.BlendFrom(image, 255 - std::clamp(job.transparency, 0, 255));
-            image = std::move(blended);
+        if (alpha == 255) {
+            // A full-weight blend is the picture itself in 24 bits.
+            if (bpp != 24) image.ConvertTo(24);
+        } else {
+            // Pictures of 1, 4 or 16 bits are widened first so that the blend
+            // takes their pixels instead of leaving the plain background.
+            if (bpp != 8 && bpp != 24 && bpp != 32) image.ConvertTo(24);
+            DibImage blended;
+            if (blended.Create(image.Width(), image.Height(), 24) == 0) {
+                blended.Fill(job.transparencyColour);
+                blended.BlendFrom(image, alpha);
+                image = std::move(blended);
+            }
         }
     }
 

@@ -152,6 +152,34 @@ TEST_F(PrepareThemeImageTest, TransparencyBlendsOntoColour) {
     }
 }
 
+TEST_F(PrepareThemeImageTest, IndexedSourcesKeepTheirColours) {
+    // An 8-bit GIF as it is, and a 4-bit BMP blended at half weight: both
+    // take their pixels through the colour table.
+    DibImage gif, bmp;
+    gif.Create(240, 268, 8);
+    bmp.Create(240, 268, 4);
+    gif.Info().colours[1] = PaletteEntry{200, 100, 50, 0};  // blue, green, red
+    bmp.Info().colours[1] = PaletteEntry{200, 100, 50, 0};
+    for (int y = 0; y < 268; ++y)
+        for (int x = 0; x < 120; ++x) {
+            gif.Row(y)[x] = 1;
+            bmp.Row(y)[x / 2] |= uint8_t(x & 1 ? 0x01 : 0x10);
+        }
+    ASSERT_EQ(gif.Save(project_ / "today.gif", kImageGif), 0);
+    ASSERT_EQ(bmp.Save(project_ / "four.bmp", kImageBmp), 0);
+    DibImage out;
+    Prepare(Job("today.gif", "tdywater.gif"), out);
+    EXPECT_EQ(PixelAt(out, 10, 10), (Rgba{50, 100, 200, 0}));
+    EXPECT_EQ(PixelAt(out, 200, 10), (Rgba{0, 0, 0, 0}));
+    ThemeImageJob job = Job("four.bmp", "tdywater.gif");
+    job.transparency = 128;
+    job.transparencyColour = MakeColour(255, 255, 255);
+    Prepare(job, out);
+    auto mix = [](int s) { return (s * 127 + 255 * 128) / 255; };
+    EXPECT_EQ(PixelAt(out, 10, 10), (Rgba{mix(50), mix(100), mix(200), 0}));
+    EXPECT_EQ(PixelAt(out, 200, 10), (Rgba{mix(0), mix(0), mix(0), 0}));
+}
+
 TEST_F(PrepareThemeImageTest, HandheldColourLevels) {
     WriteSource("today.bmp", 240, 268, [](int x, int) { return x < 120 ? Rgba{100, 150, 200, 0} : Rgba{7, 8, 250, 0}; });
     struct Case { int pdaColours; Rgba left, right; };
