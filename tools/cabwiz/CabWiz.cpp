@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <set>
 
 #include "editor/packages/CabinetWriter.h"
@@ -53,12 +54,15 @@ bool BuildCabinetImpl(const std::string& infPath, const std::string& label, cons
     uint16_t date = 0, time = 0;
     DosDateTimeNow(date, time);
     std::set<std::string> taken;
+    std::map<std::string, std::string> baseOfSource;  // one short name per source file
     std::vector<CabinetMember> payload;
     for (const auto& p : plan.payload) {
         char ext[8];
         std::snprintf(ext, sizeof ext, ".%03u", static_cast<unsigned>(p.fileId));
+        std::string& base = baseOfSource[Lower(p.sourceName)];
+        if (base.empty()) base = MemberBaseName(paths::FileNameOf(p.sourceName), taken);
         CabinetMember member;
-        member.name = MemberBaseName(paths::FileNameOf(p.sourceName), taken) + ext;
+        member.name = base + ext;
         member.sourcePath = p.sourcePath;
         member.date = date;
         member.time = time;

@@ -249,6 +249,14 @@ std::string MemberBaseName(const std::string& fileName, std::set<std::string>& t
     bool valid = !base.empty() && base.size() <= 8 && ext.size() <= 3;
     for (unsigned char c : base) valid = valid && Valid83Char(c);
     for (unsigned char c : ext) valid = valid && Valid83Char(c);
+    // Short names are unique per base and extension, as in a folder of the
+    // desktop file system ("NSBASI~1.NSB" and "NSBASI~1.GIF" may coexist).
+    std::string shortExt;
+    for (unsigned char c : ext) {
+        if (shortExt.size() == 3) break;
+        if (c != ' ') shortExt.push_back(Valid83Char(c) ? static_cast<char>(c) : '_');
+    }
+    shortExt = "." + Upper(shortExt);
     std::string result;
     if (valid) {
         result = base;
@@ -262,13 +270,13 @@ std::string MemberBaseName(const std::string& fileName, std::set<std::string>& t
         for (int n = 1;; ++n) {
             const std::string tail = "~" + std::to_string(n);
             const std::string candidate = stem.substr(0, 8 - tail.size()) + tail;
-            if (taken.count(Upper(candidate)) == 0 || n >= 999999) {
+            if (taken.count(Upper(candidate) + shortExt) == 0 || n >= 999999) {
                 result = candidate;
                 break;
             }
         }
     }
-    taken.insert(Upper(result));
+    taken.insert(Upper(result) + shortExt);
     if (result.size() < 8) result.insert(0, 8 - result.size(), '0');
     return result;
 }
@@ -315,20 +323,15 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
     }
 
     const std::vector<InfLine> install = inf.Sections("DefaultInstall", label);
-    for (const auto& line : install) {
-        if (!line.hasKey) continue;
-        const std::string key = Lower(line.key);
-        if (key == "ceshortcuts" || key == "cesetupdll") {
-            error = LinePrefix(line) + line.key + " is not supported by this cabinet builder";
-            return false;
-        }
-    }
     const std::vector<std::string> copySections = ListEntries(inf, install, "copyfiles");
     const std::vector<std::string> regSections = ListEntries(inf, install, "addreg");
+    const std::vector<std::string> shortcutSections = ListEntries(inf, install, "ceshortcuts");
+    const std::vector<std::string> setupLibraries = ListEntries(inf, install, "cesetupdll");
     std::set<std::string> selfRegister;
     for (const auto& name : ListEntries(inf, install, "ceselfregister")) selfRegister.insert(Lower(name));
     std::set<std::string> usedSections;
     for (const auto& s : copySections) usedSections.insert(Lower(s));
+    for (const auto& s : shortcutSections) usedSections.insert(Lower(s));
 
     // Strings: InstallDir, then directory components, then key components.
     StringTable strings(m.strings);
@@ -394,6 +397,29 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
         diskFolders[Trim(line.key)] = fields.size() > 3 ? fields[3].text : std::string();
     }
 
+    // Where a source file is read from: its disk's folder, relative to the INF.
+    auto findSource = [&](const std::string& source, size_t& index, std::string& path) {
+        index = 0;
+        while (index < sources.size() && Lower(sources[index].name) != Lower(source)) ++index;
+        if (index == sources.size()) {
+            error = "\"" + source + "\" is not listed in [SourceDisksFiles]";
+            return false;
+        }
+        const auto disk = diskFolders.find(Trim(sources[index].disk));
+        if (disk == diskFolders.end()) {
+            error = "source disk " + sources[index].disk + " of \"" + source + "\" is not listed in [SourceDisksNames]";
+            return false;
+        }
+        std::string folder = disk->second;
+        if (folder.empty() || folder == ".") {
+            folder = infFolder;
+        } else if (!IsAbsolute(folder)) {
+            folder = paths::Join(infFolder, folder);
+        }
+        path = paths::Join(folder, sources[index].name);
+        return true;
+    };
+
     int fileId = 0;
     for (const auto& section : copySections) {
         if (section[0] == '@') {
@@ -429,26 +455,14 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
                 return false;
             }
             size_t index = 0;
-            while (index < sources.size() && Lower(sources[index].name) != Lower(source)) ++index;
-            if (index == sources.size()) {
-                error = LinePrefix(line) + "\"" + source + "\" is not listed in [SourceDisksFiles]";
-                return false;
-            }
-            const auto disk = diskFolders.find(Trim(sources[index].disk));
-            if (disk == diskFolders.end()) {
-                error = LinePrefix(line) + "source disk " + sources[index].disk + " of \"" + source +
-                        "\" is not listed in [SourceDisksNames]";
+            std::string sourcePath;
+            if (!findSource(source, index, sourcePath)) {
+                error = LinePrefix(line) + error;
                 return false;
             }
             if (++fileId > kMaxFileId) {
                 error = "too many files for one cabinet";
                 return false;
-            }
-            std::string folder = disk->second;
-            if (folder.empty() || folder == ".") {
-                folder = infFolder;
-            } else if (!IsAbsolute(folder)) {
-                folder = paths::Join(infFolder, folder);
             }
             if (selfRegister.count(Lower(target))) flags |= kSelfRegisterFlag;
             SetupFileOut record;
@@ -458,7 +472,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
             record.flags = flags;
             record.name = target;
             m.files.push_back(record);
-            plan.payload.push_back({record.fileId, source, paths::Join(folder, sources[index].name)});
+            plan.payload.push_back({record.fileId, source, sourcePath});
         }
     }
 
@@ -533,6 +547,63 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
         }
     }
     SortDeepestFirst(m.keys, [](const SetupRegistryKey& k) { return k.componentIds.size(); });
+
+    // Shortcuts: name,type,target[,folder]; type 0 is a file (the record says 1).
+    for (const auto& section : shortcutSections) {
+        const auto* lines = inf.Section(section);
+        if (lines == nullptr) {
+            error = "CEShortcuts names a missing section [" + section + "]";
+            return false;
+        }
+        const auto dir = sectionDirectory.find(Lower(section));
+        for (const auto& line : *lines) {
+            const auto fields = inf.Fields(line.whole);
+            if (fields.size() < 3 || fields[0].text.empty()) {
+                error = LinePrefix(line) + "shortcut lines have the form name,type,target[,folder]";
+                return false;
+            }
+            SetupShortcut shortcut;
+            shortcut.id = static_cast<uint16_t>(m.shortcuts.size() + 1);
+            uint32_t type = 0;
+            if (!ParseNumber(fields[1].text, type) || type != 0) {
+                error = LinePrefix(line) + "only shortcuts to files (type 0) are supported";
+                return false;
+            }
+            shortcut.type = 1;
+            for (const auto& f : m.files) {
+                if (Lower(f.name) == Lower(fields[2].text)) {
+                    shortcut.target = f.fileId;
+                    break;
+                }
+            }
+            if (shortcut.target == 0) {
+                error = LinePrefix(line) + "the shortcut's target \"" + fields[2].text + "\" is not a file of the cabinet";
+                return false;
+            }
+            const std::string folder = fields.size() > 3 ? Lower(fields[3].text) : std::string();
+            if (folder.size() > 4 && folder.compare(0, 3, "%ce") == 0 && folder.back() == '%' &&
+                folder.find_first_not_of("0123456789", 3) == folder.size() - 1) {
+                shortcut.standardFolder = static_cast<uint16_t>(std::stoi(folder.substr(3, folder.size() - 4)));
+            } else if (!folder.empty()) {
+                error = LinePrefix(line) + "shortcut folders other than %CEn% are not supported";
+                return false;
+            } else if (dir != sectionDirectory.end()) {
+                shortcut.directoryId = dir->second;
+            }
+            uint16_t nameId = 0;
+            if (!strings.Id(fields[0].text + ".lnk", nameId, error)) return false;
+            shortcut.nameIds = {nameId};
+            m.shortcuts.push_back(shortcut);
+        }
+    }
+
+    // A setup library travels as member 999 and has no file record.
+    if (!setupLibraries.empty()) {
+        size_t index = 0;
+        std::string path;
+        if (!findSource(setupLibraries.front(), index, path)) return false;
+        plan.payload.push_back({999, setupLibraries.front(), path});
+    }
     return true;
 }
 

@@ -34,7 +34,8 @@ bool ParseNumber(const std::string& text, uint32_t& value);
 
 // The 8-character member base for a source file: its name without extension
 // when that is a valid 8.3 name (case kept), else an upper-case "XXXXXX~n"
-// not yet in `taken`; left-padded with '0' to 8 characters.
+// whose short name (base and extension) is not yet in `taken`; left-padded
+// with '0' to 8 characters.
 std::string MemberBaseName(const std::string& fileName, std::set<std::string>& taken);
 
 }  // namespace mrw::cabwiz

@@ -50,6 +50,9 @@ bool InfFile::Parse(const std::string& input, std::string& error) {
         static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF) {
         text.erase(0, 3);
     }
+    // Some tools pad INF files with NUL bytes; the text ends at the first.
+    const size_t nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
     std::vector<InfLine>* current = nullptr;
     int number = 0;
     size_t start = 0;

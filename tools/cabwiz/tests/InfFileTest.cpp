@@ -76,7 +76,9 @@ TEST(InfMemberNames, ShortNamesAsTheHandheldBuilderMakesThem) {
     EXPECT_EQ(MemberBaseName("stwater.gif", taken), "0stwater");
     EXPECT_EQ(MemberBaseName("vx5n.htm", taken), "0000vx5n");
     EXPECT_EQ(MemberBaseName("NS Basic Showcase.nsb", taken), "NSBASI~1");
-    EXPECT_EQ(MemberBaseName("nsbasicce.gif", taken), "NSBASI~2");
+    EXPECT_EQ(MemberBaseName("nsbasicce.gif", taken), "NSBASI~1");  // other extension
+    EXPECT_EQ(MemberBaseName("nsbasic2.nsb", taken), "nsbasic2");
+    EXPECT_EQ(MemberBaseName("NS Basic Showcase2.nsb", taken), "NSBASI~2");
     EXPECT_EQ(MemberBaseName("Today.POCKETPC2002.000", taken), "TODAYP~1");
     EXPECT_EQ(MemberBaseName("my file.gif", taken), "MYFILE~1");
     EXPECT_EQ(MemberBaseName("a+b.gif", taken), "000A_B~1");
