@@ -301,16 +301,19 @@ void MapPixels(const DibImage& image, const std::array<uint8_t, 256>& level, con
                const PaletteEntry* palette, DibImage& result) {
     const int w = image.Width(), h = image.Height();
     const size_t stride = image.Stride(), rstride = result.Stride();
-    // Cell offsets of an adjusted value in each channel.
-    int cellR[256], cellG[256], cellB[256];
-    for (int v = 0; v < 256; ++v) {
-        cellR[v] = Cell((v >> 3) + 1, 0, 0);
-        cellG[v] = Cell(0, (v >> 3) + 1, 0);
-        cellB[v] = Cell(0, 0, (v >> 3) + 1);
-    }
-    int chosen[256][3];
-    for (int k = 0; k < 256; ++k)
-        chosen[k][0] = palette[k].red, chosen[k][1] = palette[k].green, chosen[k][2] = palette[k].blue;
+    // For every cell (five bits of each channel) its box and that box's
+    // palette colour, so that one look-up answers both.
+    struct Choice {
+        uint8_t index, red, green, blue;
+    };
+    std::vector<Choice> choice(size_t(32 * 32 * 32));
+    for (int r = 0; r < 32; ++r)
+        for (int g = 0; g < 32; ++g)
+            for (int b = 0; b < 32; ++b) {
+                const int k = tag[size_t(Cell(r + 1, g + 1, b + 1))];
+                choice[size_t((r << 10) | (g << 5) | b)] =
+                    Choice{uint8_t(k), palette[k].red, palette[k].green, palette[k].blue};
+            }
 
     // Errors carried into the current and the next row, in sixteenths, one
     // slot of margin on each side so that x - 1 and x + 1 are always inside.
@@ -330,14 +333,16 @@ void MapPixels(const DibImage& image, const std::array<uint8_t, 256>& level, con
             int adjusted[3];
             for (int c = 0; c < 3; ++c)
                 adjusted[c] = std::clamp((16 * value[c] + carried[c] + ahead[c]) / 16, 0, 255);
-            const int index = tag[size_t(cellR[adjusted[0]] + cellG[adjusted[1]] + cellB[adjusted[2]])];
+            const Choice pick =
+                choice[size_t(((adjusted[0] & 0xF8) << 7) | ((adjusted[1] & 0xF8) << 2) | (adjusted[2] >> 3))];
             if (Bits == 8)
-                row[x] = uint8_t(index);
+                row[x] = pick.index;
             else
-                pixels::SetIndexAt(row, x, Bits, index);
+                pixels::SetIndexAt(row, x, Bits, pick.index);
+            const int chosen[3] = {pick.red, pick.green, pick.blue};
             int* below = &errNext[size_t(x + 1) * 3];
             for (int c = 0; c < 3; ++c) {
-                const int e = value[c] - chosen[index][c];
+                const int e = value[c] - chosen[c];
                 ahead[c] = 7 * e;
                 below[c - 3 * dir] += 3 * e;
                 below[c] += 5 * e;
