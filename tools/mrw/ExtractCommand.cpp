@@ -14,8 +14,10 @@ const char kUsage[] =
     "usage: mrw extract PACKAGE FOLDER\n\n"
     "Extracts every file of a theme package into FOLDER (created when missing;\n"
     "files already there are kept unless the package holds one of that name)\n"
-    "and renames them to the final names its setup file gives. Names that would\n"
-    "lead outside FOLDER are not used.\n";
+    "and renames them to the final names its setup file gives. A final name\n"
+    "that exists in FOLDER already, or that would lead outside it, is not used:\n"
+    "that file keeps its name in the package. Exit status 1 when the package\n"
+    "cannot be opened or a file cannot be extracted in full.\n";
 
 int RunExtract(const std::vector<std::string>& args) {
     Args parsed(args, {}, {});
