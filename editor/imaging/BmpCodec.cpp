@@ -12,9 +12,10 @@
 //  - 32-bit files become 8-8-8 sections: pixels with the standard masks are
 //    copied with their fourth byte, other masks are converted (fourth byte 0);
 //  - top-down files are stored bottom-up like every image here.
-// Headers of 12 bytes or of 40 bytes and more (v4, v5, OS/2 v2) are read; other
-// depths and compressions (2 or 64 bits, embedded JPEG/PNG, RLE24, Huffman)
-// are refused, as are files too short for the pixels they declare.
+// The core (12-byte), info (40), v4 (108) and v5 (124) headers are read, with
+// one plane; other headers (OS/2 v2, 52 and 56 bytes), other depths and
+// compressions (2 or 64 bits, embedded JPEG/PNG, RLE24, Huffman, alpha
+// bitfields) are refused, as are files too short for the pixels they declare.
 #include <algorithm>
 #include <cstring>
 
@@ -113,14 +114,14 @@ int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
     if (headerSize == 12) {
         width = Le16(h + 4);
         height = Le16(h + 6);
-        if (Le16(h + 8) == 0) return kImageFailed;
+        if (Le16(h + 8) != 1) return kImageFailed;  // planes
         bpp = Le16(h + 10);
         entrySize = 3;
-    } else if (headerSize >= 40) {
-        if (size < 14 + size_t(40) || headerSize > size - 14) return kImageFailed;
+    } else if (headerSize == 40 || headerSize == 108 || headerSize == 124) {
+        if (headerSize > size - 14) return kImageFailed;
         width = int32_t(Le32(h + 4));
         height = int32_t(Le32(h + 8));
-        if (Le16(h + 12) == 0) return kImageFailed;  // planes
+        if (Le16(h + 12) != 1) return kImageFailed;  // planes
         bpp = Le16(h + 14);
         compression = Le32(h + 16);
         xppm = int32_t(Le32(h + 24));
@@ -157,7 +158,7 @@ int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
     int colours = 0;
     if (bpp <= 8) {
         colours = 1 << bpp;
-        if (headerSize >= 40 && clrUsed) colours = int(std::min<uint32_t>(clrUsed, uint32_t(colours)));
+        if (headerSize != 12 && clrUsed) colours = int(std::min<uint32_t>(clrUsed, uint32_t(colours)));
     }
     uint32_t masks[3] = {0, 0, 0};
     size_t tableBytes = size_t(colours) * entrySize;

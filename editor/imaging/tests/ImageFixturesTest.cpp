@@ -101,16 +101,16 @@ void CheckFolderAgainstExpected(const std::string& folder, const Choices& choice
 }
 
 TEST(ImageFixturesTest, BmpSuiteSizesAndRefusals) {
-    // Read as the platform's bitmap loader reads them: file size field and
-    // plane count other than 1 ignored, palette indexes kept, RLE cut short
-    // leaves index 0, header size fields of OS/2 files not checked.
-    // Refused like the platform: RLE marked top-down, 16-byte OS/2 headers.
+    // Read as the platform's bitmap loader reads them: file size field
+    // ignored, palette indexes kept, RLE cut short leaves index 0, header size
+    // fields of OS/2 files not checked. Refused like the platform: header
+    // sizes other than 12, 40, 108 and 124 bytes; RLE marked top-down.
     const Choices choices = {
-        {"b/badfilesize.bmp", true},      {"b/badpalettesize.bmp", true}, {"b/badplanes.bmp", true},
-        {"b/pal8badindex.bmp", true},     {"b/rletopdown.bmp", false},    {"q/pal4rlecut.bmp", true},
-        {"q/pal8os2-hs.bmp", true},       {"q/pal8os2-sz.bmp", true},     {"q/pal8os2v2-16.bmp", false},
-        {"q/pal8os2v2-40sz.bmp", true},   {"q/pal8os2v2-sz.bmp", true},   {"q/pal8oversizepal.bmp", true},
-        {"q/pal8rlecut.bmp", true},
+        {"b/badfilesize.bmp", true},      {"b/badpalettesize.bmp", true},  {"b/badheadersize.bmp", false},
+        {"b/pal8badindex.bmp", true},     {"b/rletopdown.bmp", false},     {"q/pal4rlecut.bmp", true},
+        {"q/pal8os2-hs.bmp", true},       {"q/pal8os2-sz.bmp", true},      {"q/pal8os2v2-16.bmp", false},
+        {"q/pal8os2v2-40sz.bmp", true},   {"q/pal8os2v2.bmp", false},      {"q/pal8oversizepal.bmp", true},
+        {"q/pal8rlecut.bmp", true},       {"q/rgb32h52.bmp", false},       {"q/rgba32h56.bmp", false},
     };
     CheckFolderAgainstExpected("bmpsuite", choices);
 }
