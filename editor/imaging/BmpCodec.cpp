@@ -230,9 +230,11 @@ int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
             }
         }
     }
-    // A 16-bit section is 5-5-5 without masks.
-    if (bpp == 16)
-        for (int i = 0; i < 3; ++i) info.colours[i] = PaletteEntry{};
+    // A 16-bit section is 5-5-5; its masks follow the header in `info`.
+    if (bpp == 16) {
+        const uint32_t fiveFiveFive[3] = {0x7C00, 0x03E0, 0x001F};
+        std::memcpy(reinterpret_cast<uint8_t*>(info.colours), fiveFiveFive, sizeof fiveFiveFive);
+    }
     out = std::move(image);
     return kImageOk;
 }
