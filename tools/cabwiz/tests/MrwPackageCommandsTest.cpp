@@ -1,0 +1,79 @@
+// `mrw list` and `mrw extract` on a package built by cabwiz (run when the
+// mrw program is staged beside cabwiz).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "editor/packages/CabinetReader.h"
+#include "platform/Files.h"
+#include "testing/TestSupport.h"
+#include "tools/cabwiz/CabWiz.h"
+
+namespace mrw::cabwiz {
+namespace {
+
+std::string MrwProgram() {
+#ifdef _WIN32
+    return test::ProgramFolder() + "mrw.exe";
+#else
+    return test::ProgramFolder() + "mrw";
+#endif
+}
+
+int Shell(const std::string& command) {
+#ifdef _WIN32
+    return std::system(("\"" + command + "\"").c_str());
+#else
+    return std::system(command.c_str());
+#endif
+}
+
+const char kInf[] =
+    "[Version]\r\nSignature=\"$Chicago$\"\r\nCESignature=\"$Windows CE$\"\r\nProvider= \"Windows\"\r\n\r\n"
+    "[CEStrings]\r\nAppName=\"Blue \"\"Sky\"\" \xE9\"\r\nInstallDir= %CE2%\r\n\r\n"
+    "[CEDevice.POCKETPC2002]\r\nProcessorType = 2577\r\nUnsupportedPlatforms= \"HPC\",\"Jupiter\"\r\n"
+    "VersionMin = 3.0\r\nVersionMax = 100.0\r\n\r\n[SourceDisksNames.POCKETPC2002]\r\n1 = ,\"Other\",,.\r\n\r\n"
+    "[DefaultInstall.POCKETPC2002]\r\nCopyFiles = Files.Common.Windows\r\nAddReg=Registry.Common\r\n\r\n"
+    "[DestinationDirs]\r\nFiles.Common.Windows=0,%CE2%\r\nDefaultDestDir=0,%InstallDir%\r\n\r\n"
+    "[SourceDisksFiles]\r\ntdywater.gif=1\r\nvx5n.htm=1\r\n\r\n"
+    "[Files.Common.Windows]\r\ntdywater.gif,,,0x40000000\r\nvx5n.htm,,,0x40000000\r\n\r\n"
+    "[Strings]\r\nreg_path = Software\\Microsoft\\Color\r\n\r\n[Registry.Common]\r\n"
+    "HKLM,Software\\Microsoft\\Color,5,0x00000001,ff,80,00,00\r\n"
+    "HKCU,Software\\Microsoft\\Today,Skin,0x00010001,01,00,00,00\r\n";
+
+TEST(MrwPackageCommands, ListAsJsonAndExtract) {
+    if (!files::IsFile(MrwProgram())) GTEST_SKIP() << "mrw not staged";
+    test::TempFolder dir;
+    test::WriteText(dir / "tdywater.gif", "GIF89a");
+    test::WriteText(dir / "vx5n.htm", "<html></html>");
+    test::WriteText(dir / "Today.INF", kInf);
+    std::string cabinet, error;
+    ASSERT_TRUE(BuildCabinet(dir / "Today.INF", "POCKETPC2002", "", cabinet, error)) << error;
+    CabinetReader reader;
+    ASSERT_TRUE(reader.Open(cabinet));
+    const std::string setupSize = std::to_string(reader.File(0).size);
+
+    const std::string json = dir / "list.json";
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" list \"" + cabinet + "\" --json >\"" + json + "\""), 0);
+    EXPECT_EQ(test::ReadText(json),
+              "{\"applicationName\": \"Blue \\\"Sky\\\" \\u00e9\", \"providerName\": \"Windows\", "
+              "\"unsupportedPlatforms\": [\"HPC\", \"JUPITER\"], \"packageKind\": 1, \"files\": ["
+              "{\"name\": \"TODAYP~1.000\", \"size\": " + setupSize + ", \"targetName\": \"\", \"setupFlags\": 0}, "
+              "{\"name\": \"0000vx5n.002\", \"size\": 13, \"targetName\": \"vx5n.htm\", \"setupFlags\": 1073741824}, "
+              "{\"name\": \"tdywater.001\", \"size\": 6, \"targetName\": \"tdywater.gif\", \"setupFlags\": 1073741824}], "
+              "\"registry\": ["
+              "{\"key\": \"HKLM,Software\\\\Microsoft\\\\Color\", \"name\": \"5\", \"flags\": 1, \"data\": \"ff,80,00,00\"}, "
+              "{\"key\": \"HKCU,Software\\\\Microsoft\\\\Today\", \"name\": \"Skin\", \"flags\": 65537, \"data\": \"01,00,00,00\"}]}\n");
+
+    const std::string out = dir / "out";
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" extract \"" + cabinet + "\" \"" + out + "\" >\"" + json + "\""), 0);
+    EXPECT_EQ(test::ReadText(out + "/vx5n.htm"), "<html></html>");
+    EXPECT_EQ(test::ReadText(out + "/tdywater.gif"), "GIF89a");
+    EXPECT_FALSE(files::Exists(out + "/tdywater.001"));
+
+    EXPECT_NE(Shell("\"" + MrwProgram() + "\" list \"" + (dir / "missing.tsk") + "\" 2>\"" + json + "\""), 0);
+    EXPECT_NE(test::ReadText(json).find("cannot open"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace mrw::cabwiz
