@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "platform/TextRenderer.h"
 
 namespace mrw {
@@ -130,7 +131,10 @@ const DibImage* Skin::Picture(const std::string& fileName) {
     auto it = imageCache_.find(fileName);
     if (it != imageCache_.end()) return it->second.get();
     auto image = std::make_unique<DibImage>();
-    const std::string path = skinFolder_ + fileName;
+    // Templates name some pictures with a full path (their folder placeholder
+    // resolves to the skin folder itself); other names are relative to it.
+    const bool absolute = paths::IsSeparator(fileName[0]) || (fileName.size() > 1 && fileName[1] == ':');
+    const std::string path = absolute ? fileName : skinFolder_ + fileName;
     if (!files::IsFile(path) || image->Load(path) != 0 || image->IsEmpty()) {
         image.reset();
     } else {

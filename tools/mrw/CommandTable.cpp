@@ -18,6 +18,7 @@ extern const Command kSetPdaColoursCommand;
 extern const Command kAnimateCommand;
 extern const Command kUnanimateCommand;
 extern const Command kAddRegistryCommand;
+extern const Command kPreviewCommand;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
@@ -36,6 +37,7 @@ const std::vector<Command>& Commands() {
         kAnimateCommand,
         kUnanimateCommand,
         kAddRegistryCommand,
+        kPreviewCommand,
     };
     return table;
 }
