@@ -84,7 +84,8 @@ int Skin::LoadFile(const std::string& folder, const std::string& fileName, SkinF
         if (++sections > kMaxSkinSections) break;
         const std::string type = file.GetString(section, "type", "");
         if (SameNoCase(type, "FontBitmap")) {
-            const std::string picture = file.GetString(section, "File", "");
+            std::string picture = file.GetString(section, "File", "");
+            ResolveText(picture);
             fonts_.push_back(std::make_unique<SkinBitmapFont>(section, Picture(picture)));
             continue;
         }

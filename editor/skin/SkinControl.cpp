@@ -80,7 +80,13 @@ void SkinControl::OnDoubleClick(unsigned, int, int) {
 }
 
 void SkinControl::OnMouseMove(unsigned, int, int) {}
-void SkinControl::OnTimer() {}
+// Held long enough: the element's tooltip shows below it until the button comes up.
+void SkinControl::OnTimer() {
+    if (!pressed_ || toolTip_.empty()) return;
+    const SkinControl* shown = skin_.ToolTipElement();
+    if (shown && shown->Text() == toolTip_) return;
+    skin_.ShowToolTip(toolTip_, rect_.left, rect_.bottom);
+}
 void SkinControl::SetOwner(SkinOwner*) {}
 
 void SkinControl::SetText(const std::string& text) { text_ = text; }
@@ -136,6 +142,17 @@ void SkinControl::DrawPicture(DibImage& canvas, const SkinRect& clip, const DibI
     area = area.Intersect(clip).Intersect(SkinRect{0, 0, canvas.Width(), canvas.Height()});
     if (area.IsEmpty()) return;
     canvas.DrawFrom(area.left, area.top, area.Width(), area.Height(), picture, area.left - x, area.top - y);
+}
+
+SkinPair SkinControl::ClampPair(SkinPair pair) {
+    pair.x = std::clamp(pair.x, -kMaxSkinCoordinate, kMaxSkinCoordinate);
+    pair.y = std::clamp(pair.y, -kMaxSkinCoordinate, kMaxSkinCoordinate);
+    return pair;
+}
+
+SkinRect SkinControl::ClampRect(SkinRect r) {
+    for (int* v : {&r.left, &r.top, &r.right, &r.bottom}) *v = std::clamp(*v, -kMaxSkinCoordinate, kMaxSkinCoordinate);
+    return r;
 }
 
 bool SkinControl::CutOut(const DibImage* picture, int x, int y, int width, int height, DibImage& out) {

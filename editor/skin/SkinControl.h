@@ -12,6 +12,9 @@ namespace mrw {
 
 class Skin;
 class SkinFile;
+struct SkinPair;
+
+constexpr int kMaxSkinCoordinate = 1 << 24;
 
 enum class SkinKind {
     Image, Shape, TransparentImage, Button, Switch, MultiState, Text, Edit, Link, MultiLine,
@@ -55,7 +58,8 @@ public:
     virtual void OnButtonUp(unsigned flags, int x, int y);
     virtual void OnDoubleClick(unsigned flags, int x, int y);
     virtual void OnMouseMove(unsigned flags, int x, int y);
-    // Timer 123 fired while this element runs it.
+    // Timer 123 fired while this element runs it; the base shows the
+    // element's "ToolTip" as the skin's temporary tooltip while it is held.
     virtual void OnTimer();
     virtual void SetOwner(SkinOwner* owner);
 
@@ -93,6 +97,10 @@ protected:
     static void DrawPicture(DibImage& canvas, const SkinRect& clip, const DibImage& picture, int x, int y);
     // Cuts the part (x, y, width, height) out of `picture` into `out`; `out`
     // stays empty when the part does not lie wholly inside the picture.
+    // Coordinates read from a skin file are kept within +-kMaxSkinCoordinate,
+    // so that sums of positions and sizes never overflow.
+    static SkinPair ClampPair(SkinPair pair);
+    static SkinRect ClampRect(SkinRect rect);
     static bool CutOut(const DibImage* picture, int x, int y, int width, int height, DibImage& out);
 
     SkinKind kind_;

@@ -78,8 +78,8 @@ std::unique_ptr<SkinControl> CreateSkinControl(const std::string& type, Skin& sk
 void SkinImage::ReadPicture(const SkinFile& file) {
     file_ = ReadHooked(file, "File", "");
     bool hasWindow = false;
-    window_ = file.GetRect(name_, "Window", &hasWindow);
-    const SkinPair pos = file.GetPair(name_, "pos");
+    window_ = ClampRect(file.GetRect(name_, "Window", &hasWindow));
+    const SkinPair pos = ClampPair(file.GetPair(name_, "pos"));
     const DibImage* picture = skin_.Picture(file_);
     // Without a "Window" (or with an all-zero one) the whole picture shows.
     SkinRect part = window_;
@@ -147,8 +147,8 @@ void SkinButton::Read(const SkinFile& file) {
     entries_ = SplitEntries(action_);
     file_ = ReadHooked(file, "File", "");
     toolTip_ = file.GetString(name_, "ToolTip", "");
-    const SkinPair size = file.GetPair(name_, "Size");
-    const SkinPair pos = file.GetPair(name_, "Pos");
+    const SkinPair size = ClampPair(file.GetPair(name_, "Size"));
+    const SkinPair pos = ClampPair(file.GetPair(name_, "Pos"));
     rect_ = RectAt(pos, std::max(0, size.x), std::max(0, size.y));
     const DibImage* picture = skin_.Picture(file_);
     if (!picture) return;
@@ -156,7 +156,7 @@ void SkinButton::Read(const SkinFile& file) {
     struct State { const char* key; DibImage* image; } states[] = {
         {"Up", &up_}, {"Down", &down_}, {"Disabled", &disabled_}};
     for (const State& s : states) {
-        const SkinPair at = file.GetPair(name_, s.key);
+        const SkinPair at = ClampPair(file.GetPair(name_, s.key));
         if (!at.present || !skin_.ReservePixels(size.x, size.y, bpp)) continue;
         CutOut(picture, at.x, at.y, size.x, size.y, *s.image);
     }
@@ -231,8 +231,8 @@ void SkinMultiState::Read(const SkinFile& file) {
     file_ = ReadHooked(file, "File", "");
     command_ = file.GetInt(name_, "Action", 0);
     toolTip_ = file.GetString(name_, "ToolTip", "");
-    const SkinPair size = file.GetPair(name_, "Size");
-    const SkinPair pos = file.GetPair(name_, "Pos");
+    const SkinPair size = ClampPair(file.GetPair(name_, "Size"));
+    const SkinPair pos = ClampPair(file.GetPair(name_, "Pos"));
     rect_ = RectAt(pos, std::max(0, size.x), std::max(0, size.y));
     const DibImage* picture = skin_.Picture(file_);
     // States are read until the first missing number; at most 101 give a
@@ -240,13 +240,13 @@ void SkinMultiState::Read(const SkinFile& file) {
     for (int i = 0; i <= 100; ++i) {
         char key[24];
         std::snprintf(key, sizeof key, "state%i", i);
-        const SkinPair at = file.GetPair(name_, key);
+        const SkinPair at = ClampPair(file.GetPair(name_, key));
         if (!at.present) break;
         states_.emplace_back();
         if (picture && skin_.ReservePixels(size.x, size.y, picture->BitsPerPixel()))
             CutOut(picture, at.x, at.y, size.x, size.y, states_.back());
     }
-    const SkinPair disabled = file.GetPair(name_, "Disabled");
+    const SkinPair disabled = ClampPair(file.GetPair(name_, "Disabled"));
     if (disabled.present && picture && skin_.ReservePixels(size.x, size.y, picture->BitsPerPixel()))
         CutOut(picture, disabled.x, disabled.y, size.x, size.y, disabled_);
 }
@@ -309,7 +309,7 @@ void SkinText::Read(const SkinFile& file) {
         std::string d = file.GetString(name_, "TextColorDisabled", "");
         if (!d.empty()) { skin_.ResolveText(d); disabledColour_ = SkinFile::ParseColour(d, disabledColour_); }
     }
-    rect_ = file.GetRect(name_, "Window");
+    rect_ = ClampRect(file.GetRect(name_, "Window"));
     format_ = file.GetDrawFlags(name_, "Format", format_);
     fontName_ = file.GetString(name_, "font", "StandardFont");
     bigFontName_ = file.GetString(name_, "BigFont", fontName_);
@@ -404,7 +404,7 @@ void SkinText::SetEnabled(bool enabled) {
 
 void SkinEdit::Read(const SkinFile& file) {
     SkinText::Read(file);
-    rect_ = file.GetRect(name_, "Window");
+    rect_ = ClampRect(file.GetRect(name_, "Window"));
     style_ = file.GetInt(name_, "style", 0);
     insertion_ = selectionEnd_ = EditedText().size();
 }
@@ -539,13 +539,13 @@ void SkinSlider::Read(const SkinFile& file) {
     file_ = ReadHooked(file, "File", "");
     toolTip_ = file.GetString(name_, "ToolTip", "");
     command_ = file.GetInt(name_, "Action", 0);
-    cursorSize_ = file.GetPair(name_, "Size");
-    const SkinRect background = file.GetRect(name_, "background");
-    const SkinPair cursor = file.GetPair(name_, "Cursor");
-    const SkinPair cursorDisabled = file.GetPair(name_, "CursorDisabled");
-    const SkinPair pos = file.GetPair(name_, "pos");
-    start_ = file.GetPair(name_, "start");
-    end_ = file.GetPair(name_, "End");
+    cursorSize_ = ClampPair(file.GetPair(name_, "Size"));
+    const SkinRect background = ClampRect(file.GetRect(name_, "background"));
+    const SkinPair cursor = ClampPair(file.GetPair(name_, "Cursor"));
+    const SkinPair cursorDisabled = ClampPair(file.GetPair(name_, "CursorDisabled"));
+    const SkinPair pos = ClampPair(file.GetPair(name_, "pos"));
+    start_ = ClampPair(file.GetPair(name_, "start"));
+    end_ = ClampPair(file.GetPair(name_, "End"));
     rect_ = RectAt(pos, std::max(0, background.Width()), std::max(0, background.Height()));
     const DibImage* picture = skin_.Picture(file_);
     if (!picture) return;
@@ -616,7 +616,9 @@ void SkinSlider::SetValue(int value) {
 }
 
 void SkinSlider::SetPercentage(int percent) {
-    value_ = int(min_ + (long long)(max_ - min_) * percent / 100);
+    // Kept within the range: a percentage outside 0-100 cannot move the value beyond it.
+    const long long v = min_ + ((long long)max_ - min_) * percent / 100;
+    value_ = int(std::clamp<long long>(v, std::min(min_, max_), std::max(min_, max_)));
     RedrawSelf();
 }
 
@@ -680,13 +682,13 @@ void SkinSlider::OnButtonUp(unsigned, int, int y) {
 
 void SkinLine::Read(const SkinFile& file) {
     SkinControl::Read(file);
-    from_ = file.GetPair(name_, "Start");
-    to_ = file.GetPair(name_, "End");
+    from_ = ClampPair(file.GetPair(name_, "Start"));
+    to_ = ClampPair(file.GetPair(name_, "End"));
     std::string colour = file.GetString(name_, "Color", "");
     skin_.ResolveText(colour);
     colour_ = SkinFile::ParseColour(colour, colour_);
     width_ = file.GetInt(name_, "Width", 1);
-    const int pad = std::max(1, width_);
+    const int pad = std::clamp(width_, 1, 64);
     rect_ = SkinRect{std::min(from_.x, to_.x) - pad, std::min(from_.y, to_.y) - pad,
                      std::max(from_.x, to_.x) + pad, std::max(from_.y, to_.y) + pad};
 }
@@ -725,7 +727,7 @@ void SkinFilledRect::Read(const SkinFile& file) {
     std::string colour = file.GetString(name_, "Color", "");
     skin_.ResolveText(colour);
     colour_ = SkinFile::ParseColour(colour, colour_);
-    rect_ = file.GetRect(name_, "Rect");
+    rect_ = ClampRect(file.GetRect(name_, "Rect"));
 }
 
 void SkinFilledRect::Draw(DibImage& canvas, SkinRect clip) {
@@ -776,7 +778,7 @@ void SkinGradientRect::Read(const SkinFile& file) {
     SkinControl::Read(file);
     left_ = SkinFile::ParseColour(HookedColourText(file, skin_, name_, "LeftColor"), left_);
     right_ = SkinFile::ParseColour(HookedColourText(file, skin_, name_, "RightColor"), right_);
-    rect_ = file.GetRect(name_, "Rect");
+    rect_ = ClampRect(file.GetRect(name_, "Rect"));
     leftAction_ = file.GetString(name_, "LeftAction", action_);
     rightAction_ = file.GetString(name_, "RightAction", action_);
     if (kind_ == SkinKind::GradientRect) BuildPicture();
@@ -856,7 +858,7 @@ SkinWebBrowser::~SkinWebBrowser() {
 void SkinWebBrowser::Read(const SkinFile& file) {
     SkinControl::Read(file);
     url_ = ReadHooked(file, "Url", "");
-    rect_ = file.GetRect(name_, "Rect");
+    rect_ = ClampRect(file.GetRect(name_, "Rect"));
     browserWidth_ = rect_.Width();
 }
 

@@ -26,8 +26,8 @@ enum : int { kSkinCharacterDoneCommand = 2028 };
 struct SkinRect {
     int left = 0, top = 0, right = 0, bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    int Width() const { return Span(left, right); }
+    int Height() const { return Span(top, bottom); }
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     // The common part, or an empty rectangle (all zero) when they do not meet.
@@ -36,6 +36,13 @@ struct SkinRect {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
     bool operator!=(const SkinRect& o) const { return !(*this == o); }
+
+private:
+    // b - a, kept within the range of int.
+    static int Span(int a, int b) {
+        const long long d = (long long)b - a;
+        return d > 0x7FFFFFFF ? 0x7FFFFFFF : d < -0x7FFFFFFF ? -0x7FFFFFFF : int(d);
+    }
 };
 
 class SkinOwner {

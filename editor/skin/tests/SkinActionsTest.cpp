@@ -214,6 +214,23 @@ TEST_F(SkinActionsTest, MultistateReleasePostsItsCommand) {
     EXPECT_TRUE(owner.Commands().empty());
 }
 
+TEST_F(SkinActionsTest, HeldElementShowsItsToolTipUntilRelease) {
+    ASSERT_EQ(Load("[b]\r\ntype=button\r\nSize=20,20\r\nPos=0,0\r\nAction=3\r\nToolTip=Hint\r\n"), 0);
+    skin.OnTimer(kSkinTimerId);  // nothing held
+    EXPECT_EQ(skin.ToolTipElement(), nullptr);
+    skin.OnButtonDown(0, 5, 5);
+    skin.OnTimer(kSkinTimerId);
+    ASSERT_NE(skin.ToolTipElement(), nullptr);
+    EXPECT_EQ(skin.ToolTipElement()->Text(), "Hint");
+    const SkinRect tip = skin.ToolTipElement()->Rect();
+    EXPECT_EQ(tip.top, 20);
+    EXPECT_EQ(test::PixelAt(skin.Canvas(), tip.right - 1, tip.top), MakeColour(255, 255, 225));
+    skin.OnButtonUp(0, 5, 5);
+    EXPECT_EQ(skin.ToolTipElement(), nullptr);
+    EXPECT_EQ(test::PixelAt(skin.Canvas(), tip.right - 1, tip.top), MakeColour(255, 255, 255));
+    EXPECT_EQ(owner.Commands(), (std::vector<int>{3}));
+}
+
 class RecordingStatic : public SkinStatic {
 public:
     using SkinStatic::SkinStatic;
