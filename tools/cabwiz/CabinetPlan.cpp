@@ -581,9 +581,10 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
                 return false;
             }
             const std::string folder = fields.size() > 3 ? Lower(fields[3].text) : std::string();
+            uint32_t standard = 0;
             if (folder.size() > 4 && folder.compare(0, 3, "%ce") == 0 && folder.back() == '%' &&
-                folder.find_first_not_of("0123456789", 3) == folder.size() - 1) {
-                shortcut.standardFolder = static_cast<uint16_t>(std::stoi(folder.substr(3, folder.size() - 4)));
+                ParseNumber(folder.substr(3, folder.size() - 4), standard) && standard <= 0xFFFF) {
+                shortcut.standardFolder = static_cast<uint16_t>(standard);
             } else if (!folder.empty()) {
                 error = LinePrefix(line) + "shortcut folders other than %CEn% are not supported";
                 return false;

@@ -2,6 +2,7 @@
 // mrw program is staged beside cabwiz).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "editor/packages/CabinetReader.h"
@@ -55,7 +56,9 @@ TEST(MrwPackageCommands, ListAsJsonAndExtract) {
 
     const std::string json = dir / "list.json";
     ASSERT_EQ(Shell("\"" + MrwProgram() + "\" list \"" + cabinet + "\" --json >\"" + json + "\""), 0);
-    EXPECT_EQ(test::ReadText(json),
+    std::string listed = test::ReadText(json);
+    listed.erase(std::remove(listed.begin(), listed.end(), '\r'), listed.end());  // text-mode stdout
+    EXPECT_EQ(listed,
               "{\"applicationName\": \"Blue \\\"Sky\\\" \\u00e9\", \"providerName\": \"Windows\", "
               "\"unsupportedPlatforms\": [\"HPC\", \"JUPITER\"], \"packageKind\": 1, \"files\": ["
               "{\"name\": \"TODAYP~1.000\", \"size\": " + setupSize + ", \"targetName\": \"\", \"setupFlags\": 0}, "
