@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/Paths.h"
 #include "platform/TextRenderer.h"
 
 namespace mrw {

@@ -62,7 +62,7 @@ public:
     const ShapeRegion& Shape() const { return shapeRegion_; }
     void SetShape(const ShapeRegion& region) { shapeRegion_ = region; }
 
-    // A picture of the skin folder, decoded once per load (null when it
+    // A picture of the skin folder (or at a full path), decoded once per load (null when it
     // cannot be loaded). Valid only while the skin loads.
     const DibImage* Picture(const std::string& fileName);
     // Every element picture is counted against a budget per load, so that a

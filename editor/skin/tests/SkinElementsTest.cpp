@@ -58,6 +58,15 @@ TEST_F(SkinElementsTest, ImageDrawsItsWindowAtPos) {
     EXPECT_EQ(PixelAt(skin.Canvas(), 59, 69), MakeColour(0, 0, 255));
 }
 
+TEST_F(SkinElementsTest, PictureAtAFullPathFromTheTextHook) {
+    WriteTwoColourBmp(folder / "pic.bmp");
+    // A folder placeholder resolves to a full path; the letter case of the name does not matter.
+    owner.replacements = {{"%TEMPPATH%PIC.BMP", folder / "PIC.BMP"}};
+    ASSERT_EQ(Load("[img]\r\ntype=image\r\nFile=%TEMPPATH%PIC.BMP\r\npos=0,0\r\n"), 0);
+    EXPECT_EQ(skin.Controls()[0]->File(), folder / "PIC.BMP");
+    EXPECT_EQ(PixelAt(skin.Canvas(), 0, 0), MakeColour(255, 0, 0));
+}
+
 TEST_F(SkinElementsTest, WindowOutsideThePictureDrawsNothing) {
     WriteTwoColourBmp(folder / "pic.bmp");
     ASSERT_EQ(Load("[img]\r\ntype=image\r\nFile=pic.bmp\r\nWindow=50,0,70,10\r\npos=0,0\r\n"
