@@ -450,5 +450,33 @@ TEST(ImageCodecTest, GifTransparencyThroughLoadOnly) {
     EXPECT_EQ(8, flat.BitsPerPixel());
 }
 
+TEST(ImageCodecTest, GifTransparentColourCoversEveryIndexOfThatColour) {
+    // Index 5 is marked transparent; index 9 has the same colour.
+    DibImage image;
+    ASSERT_EQ(0, image.Create(3, 1, 8));
+    image.Info().colours[0] = PaletteEntry{0, 0, 200, 0};
+    image.Info().colours[5] = PaletteEntry{10, 20, 30, 0};
+    image.Info().colours[9] = PaletteEntry{10, 20, 30, 0};
+    image.Row(0)[0] = 5;
+    image.Row(0)[1] = 0;
+    image.Row(0)[2] = 9;
+    test::TempFolder dir;
+    ASSERT_EQ(0, image.Save(dir / "plain.gif", kImageGif));
+    std::vector<uint8_t> gif = test::ReadBytes(dir / "plain.gif");
+    const uint8_t control[] = {0x21, 0xF9, 4, 1, 0, 0, 5, 0};
+    gif.insert(gif.begin() + 13 + 768, control, control + sizeof control);
+    test::WriteBytes(dir / "t.gif", gif);
+
+    DibImage loaded;
+    SaveOptions reported;
+    ASSERT_EQ(0, loaded.Load(dir / "t.gif", &reported));
+    EXPECT_EQ(0xFF000000u | (30u << 16) | (20u << 8) | 10u, reported.transparent);
+    ASSERT_EQ(32, loaded.BitsPerPixel());
+    EXPECT_EQ(0, loaded.AlphaAt(0, 0));
+    EXPECT_EQ(255, loaded.AlphaAt(1, 0));
+    EXPECT_EQ(0, loaded.AlphaAt(2, 0));
+    EXPECT_EQ(200, loaded.Row(0)[4 + 2]);
+}
+
 }  // namespace
 }  // namespace mrw
