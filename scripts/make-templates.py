@@ -493,6 +493,8 @@ def today_screen(style, kind):
     # ---- background
     s.section("IMAGE_TODAY", "The Today picture of the theme.", type="image", File="%TDYWATER%",
               pos="0,%d" % TITLE_H)
+    s.hotspot("Today picture hot", 0, TITLE_H, 240, BAR_TOP, "A tap anywhere on it selects the picture.",
+              Action="IMAGE_TODAY")
 
     # ---- title bar
     if kind == "taskbar":
@@ -632,8 +634,10 @@ def today_menu(style):
     s.rect("Menu back", col(38) if new03 else "255,255,255", 0, 0, 140, 288)
     s.section("IMAGE_MENU", "The Start-menu picture of the theme.", type="image", File="%temppath%stwater.gif",
               pos="0,0")
+    s.hotspot("Menu picture hot", 0, 0, 140, 288, Action="IMAGE_MENU")
     if new03:
-        s.hotspot("Menu back hot", 0, 0, 140, 288, Action="CE_COLOR_38")
+        s.hotspot("Menu back hot", 0, 282, 140, 288, "The strip below the picture selects the background.",
+                  Action="CE_COLOR_38")
     text = col(39) if new03 else "0,0,0"
     # Recently used programs.
     for k, icon in enumerate(("today", "calendar", "contacts", "inbox", "explorer", "notes")):
@@ -700,7 +704,7 @@ def bubble_skin(style, critical):
         s.hotspot("Dismiss hot", w - 72, button_y, w - 10, button_y + 20, Action="SWITCH_CRITICAL")
     else:
         s.big_icon("Reminder icon", 1, (w - 32) // 2, top + 32)
-        s.text("Reminder subject", "Team meeting", "0,0,0", 6, top + 70, w - 6, top + 88,
+        s.text("Reminder subject", "Meeting", "0,0,0", 6, top + 70, w - 6, top + 88,
                fmt="SINGLELINE|VCENTER|CENTER|END_ELLIPSIS", font="Bold")
         s.text("Reminder time", "10:00 - 11:00", "64,64,64", 6, top + 88, w - 6, top + 104,
                fmt="SINGLELINE|VCENTER|CENTER", font="Small")

@@ -137,7 +137,9 @@ bool PreviewControl::LoadTemplate(const ThemeDocument* theme, const std::string&
                                   const std::string& file) {
     theme_ = theme;
     skinFolder_ = skinFolder;
-    return LoadSkin(skinFolder + file);
+    // The skin of a missing file is empty but "loads"; a missing template is a failure here.
+    const bool present = files::IsFile(skinFolder + file);
+    return LoadSkin(skinFolder + file) && present;
 }
 
 // ---------------------------------------------------------------- Start menu

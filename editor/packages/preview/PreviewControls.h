@@ -47,7 +47,8 @@ public:
     PreviewControl(SkinOwner* host, TextRenderer* renderer) : SkinStatic(host, renderer) {}
     const ThemeDocument* Theme() const { return theme_; }
     const std::string& SkinFolder() const { return skinFolder_; }
-    // Keeps the theme and folder, then loads folder + file.
+    // Keeps the theme and folder, then loads folder + file; false when the
+    // file is missing or its skin cannot be made.
     bool LoadTemplate(const ThemeDocument* theme, const std::string& skinFolder, const std::string& file);
 
 protected:
