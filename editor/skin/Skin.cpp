@@ -158,6 +158,12 @@ bool Skin::ReservePixels(int width, int height, int bitsPerPixel) {
     return true;
 }
 
+std::string Skin::FontError() const {
+    if (standardFont_->IsUsable()) return std::string();
+    if (auto* f = dynamic_cast<const SkinPlatformFont*>(standardFont_.get())) return f->Error();
+    return "the standard font cannot draw";
+}
+
 SkinControl* Skin::FindControl(const std::string& name) const {
     for (const auto& c : controls_)
         if (c && SameNoCase(c->Name(), name)) return c.get();

@@ -55,6 +55,9 @@ public:
     const SkinFont& StandardFont() const { return *standardFont_; }
     const SkinFont& BigFont() const { return *bigFont_; }
     TextRenderer& Renderer() const { return *renderer_; }
+    // Why the built-in fonts cannot draw (for example no font file on this
+    // machine); empty when they can. Texts then draw nothing.
+    std::string FontError() const;
 
     DibImage& Canvas() { return canvas_; }
     const DibImage& Canvas() const { return canvas_; }

@@ -73,7 +73,8 @@ TEST(TextRendererTest, BoldIsWiderAndBigFontTaller) {
 TEST(TextRendererTest, SkinTextWithThePlatformFont) {
     test::TempFolder folder;
     Skin skin;
-    if (!skin.StandardFont().IsUsable()) GTEST_SKIP() << "no platform font";
+    if (!skin.StandardFont().IsUsable()) GTEST_SKIP() << skin.FontError();
+    EXPECT_EQ(skin.FontError(), "");
     ASSERT_EQ(test::LoadSkinText(skin, folder,
                                  "[General]\r\nsize=120,40\r\n[t]\r\ntype=text\r\ntext=Start\r\n"
                                  "Window=0,0,120,40\r\nTextColor=0,0,255\r\nFormat=SINGLELINE|WORDBREAK\r\n"
@@ -92,6 +93,34 @@ TEST(TextRendererTest, SkinTextWithThePlatformFont) {
         }
     EXPECT_TRUE(blue);
     EXPECT_TRUE(skin.FindFont("F").IsUsable());
+}
+
+}  // namespace
+}  // namespace mrw
+
+namespace mrw {
+namespace {
+
+class NoFontRenderer : public TextRenderer {
+public:
+    std::unique_ptr<TextFont> OpenFont(const FontSpec&, std::string* error) override {
+        if (error) *error = "no font here";
+        return nullptr;
+    }
+};
+
+TEST(TextRendererTest, MissingFontIsReportedAndTextsDrawNothing) {
+    NoFontRenderer renderer;
+    test::TempFolder folder;
+    Skin skin(&renderer);
+    EXPECT_EQ(skin.FontError(), "no font here");
+    ASSERT_EQ(test::LoadSkinText(skin, folder,
+                                 "[General]\r\nsize=40,20\r\n[t]\r\ntype=text\r\ntext=abc\r\nWindow=0,0,40,20\r\n"),
+              0);
+    auto* text = dynamic_cast<SkinText*>(skin.Controls()[0].get());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->Extent().width, 0);
+    for (int x = 0; x < 40; ++x) EXPECT_EQ(test::PixelAt(skin.Canvas(), x, 10), MakeColour(255, 255, 255));
 }
 
 }  // namespace
