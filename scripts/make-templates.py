@@ -533,6 +533,9 @@ def today_screen(style, kind):
     s.text("Start", "%START%", col(9), 24, 0, 72, TITLE_H, font="Bold", Action="SWITCH_MENU")
     s.icon("Reminder", "bell", 128, 5, Action="SWITCH_NORMAL")
     s.icon("Speaker", "speaker", 188, 5, Action="CE_COLOR_9")
+    if new03 or kind == "taskbar":
+        s.text("Clock shadow", "10:38", col(8), 201, 1, 238, TITLE_H + 1, fmt="SINGLELINE|VCENTER|RIGHT",
+               Action="CE_COLOR_8")
     s.text("Clock", "10:38", col(9), 200, 0, 237, TITLE_H, fmt="SINGLELINE|VCENTER|RIGHT", Action="CE_COLOR_9")
 
     # ---- Today lines
@@ -588,7 +591,21 @@ def today_screen(style, kind):
     # ---- calendar page (group 2, shown by a tap on the calendar line)
     g = dict(Group=2, show=0)
     s.rect("Calendar page", "255,255,255", 0, TITLE_H, 240, BAR_TOP, **g)
-    s.rect("Calendar title back", col(8) if not new03 else col(36), 24, 0, 120, TITLE_H - (1 if new03 else 0), **g)
+    if new03:
+        # The title bar again, with the application's name where Start was.
+        s.section("Calendar title back", type="GradientRect", LeftColor=col(36), RightColor=col(37),
+                  Rect="0,0,240,%d" % (TITLE_H - 1), LeftAction="CE_COLOR_36", RightAction="CE_COLOR_37", **g)
+        s.icon("Calendar flag", "flag", 5, 5, Action="SWITCH_MENU", **g)
+        s.icon("Calendar bell", "bell", 128, 5, Action="SWITCH_NORMAL", **g)
+        s.icon("Calendar speaker", "speaker", 188, 5, Action="CE_COLOR_9", **g)
+        s.text("Calendar clock shadow", "10:38", col(8), 201, 1, 238, TITLE_H + 1, fmt="SINGLELINE|VCENTER|RIGHT",
+               Action="CE_COLOR_8", **g)
+        s.text("Calendar clock", "10:38", col(9), 200, 0, 237, TITLE_H, fmt="SINGLELINE|VCENTER|RIGHT",
+               Action="CE_COLOR_9", **g)
+        s.text("Calendar title shadow", "%CALENDAR%", col(8), 27, 1, 121, TITLE_H + 1, font="Bold",
+               Action="CE_COLOR_8", **g)
+    else:
+        s.rect("Calendar title back", col(8), 24, 0, 120, TITLE_H, **g)
     s.text("Calendar title", "%CALENDAR%", col(9), 26, 0, 120, TITLE_H, font="Bold", Action="SWITCH_TODAY", **g)
     hy = TITLE_H
     if new03:

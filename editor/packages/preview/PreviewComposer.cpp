@@ -47,7 +47,14 @@ int ComposePreview(TodayScreenPreview& preview, const PreviewWindow* screenWindo
                    DibImage& out) {
     const int created = out.Create(TodayScreenPreview::kWidth, TodayScreenPreview::kHeight, 24);
     if (created != 0) return created;
+    // The preview's window background, seen where no skin draws: a black
+    // diagonal cross hatch (8 x 8 pattern) on white.
     out.FillWhite();
+    for (int y = 0; y < out.Height(); ++y) {
+        uint8_t* row = out.Row(y);
+        for (int x = 0; x < out.Width(); ++x)
+            if ((x & 7) == (y & 7) || (x & 7) == (7 - (y & 7))) std::fill_n(row + size_t(x) * 3, 3, uint8_t(0));
+    }
     if (!preview.Shown()) return 0;
     CopyWindow(preview.GetSkin().Paint(), SkinRect{0, 0, out.Width(), out.Height()}, ShapeRegion(), out);
     if (screenWindow)

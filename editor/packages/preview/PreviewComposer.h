@@ -1,5 +1,6 @@
 // The picture of the handheld screen preview as the handheld shows it: the
-// Today screen's 4,096-colour display copy with the shown children over it
+// preview window's cross-hatched background, over it the
+// Today screen's 4,096-colour display copy, with the shown children over it
 // in their stacking order, each clipped to its window and window region, and
 // the animated page areas filled with the page's background colour (the
 // page itself is shown by the platform's browser, which has no picture here).

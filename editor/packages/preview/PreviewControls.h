@@ -89,6 +89,8 @@ public:
     // `host` is the preview's own window (posts, the selection message to
     // its parent); `systemStyle` as ReadPreviewSystemStyle gives it.
     TodayScreenPreview(SkinOwner* host, int systemStyle, TextRenderer* renderer = nullptr);
+    // The same with the preview system of the user's settings.
+    explicit TodayScreenPreview(SkinOwner* host) : TodayScreenPreview(host, ReadPreviewSystemStyle()) {}
     ~TodayScreenPreview() override;
 
     // Loads the templates for the theme from the skin folder (ending in a

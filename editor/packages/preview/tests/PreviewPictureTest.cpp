@@ -128,9 +128,9 @@ TEST_F(PreviewPicture, PocketPc2002MatchesItsRecordedPictures) {
 }
 
 TEST_F(PreviewPicture, PocketPc2003MatchesItsRecordedPictures) {
-    EXPECT_EQ(Hex(Compose(1, nullptr, "2003-today.png")), "0x75c24e8a4f0a6551ull");
-    EXPECT_EQ(Hex(Compose(1, "SWITCH_NORMAL", "2003-normal.png")), "0x279fd51adb669fd8ull");
-    EXPECT_EQ(Hex(Compose(1, "SWITCH_CALENDAR", "2003-calendar.png")), "0x9465dd2c27459735ull");
+    EXPECT_EQ(Hex(Compose(1, nullptr, "2003-today.png")), "0x32700f97df7a5b19ull");
+    EXPECT_EQ(Hex(Compose(1, "SWITCH_NORMAL", "2003-normal.png")), "0xe1e633c69239b218ull");
+    EXPECT_EQ(Hex(Compose(1, "SWITCH_CALENDAR", "2003-calendar.png")), "0xca7e854b7f2bce23ull");
 }
 
 // Pixels as a handheld of 4,096 colours shows them: every channel a multiple of 17.
@@ -174,6 +174,26 @@ TEST_F(PreviewPicture, AlertBubbleShowsOnlyInsideItsShape) {
     EXPECT_TRUE(same(r.left, r.bottom - 1));
     EXPECT_TRUE(same(r.left + 1, r.top + 1));
     EXPECT_FALSE(same(r.left + 30, r.top + 60) && same(r.left + 31, r.top + 61) && same(r.left + 60, r.top + 70));
+}
+
+}  // namespace
+}  // namespace mrw
+
+namespace mrw {
+namespace {
+
+TEST(PreviewBackground, HiddenPreviewShowsTheCrossHatch) {
+    PreviewWindow window;
+    test::BlockRenderer renderer;
+    TodayScreenPreview preview(&window, 0, &renderer);
+    DibImage picture;
+    ASSERT_EQ(ComposePreview(preview, &window, 0xFFFFFF, picture), 0);
+    auto grey = [&](int x, int y) { return picture.Row(y)[x * 3]; };
+    EXPECT_EQ(grey(0, 0), 0);
+    EXPECT_EQ(grey(7, 0), 0);
+    EXPECT_EQ(grey(3, 4), 0);
+    EXPECT_EQ(grey(1, 0), 255);
+    EXPECT_EQ(grey(4, 1), 255);
 }
 
 }  // namespace
