@@ -258,7 +258,7 @@ SkinRect SkinFile::GetRect(const std::string& section, const std::string& key, b
 
 uint32_t SkinFile::ParseColour(const std::string& value, uint32_t current) {
     if (value.empty()) return current;
-    std::vector<std::string> t = Tokens(value, ", \t");
+    std::vector<std::string> t = Tokens(value, ", ");
     int c[3] = {0, 0, 0};
     for (size_t i = 0; i < 3 && i < t.size(); ++i) c[i] = AtoI(t[i]) & 0xFF;
     return uint32_t(c[0]) | (uint32_t(c[1]) << 8) | (uint32_t(c[2]) << 16);
