@@ -1,5 +1,4 @@
 // mrw set-note: the free note of a theme.
-#include "editor/document/ProjectValues.h"
 #include "tools/mrw/Args.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
@@ -9,14 +8,14 @@ namespace mrw::cli {
 
 namespace {
 
-// The project file keeps at most 255 characters of the stored note.
-constexpr size_t kMaxStoredNote = 255;
+// The editor's note box takes at most 256 characters (a line break counts 2).
+constexpr size_t kMaxNote = 256;
 
 const char kUsage[] =
     "usage: mrw set-note PROJECT TEXT\n\n"
     "Sets the theme's note (line feeds become CR LF line breaks) and saves the\n"
-    "project. The note takes at most 255 characters as stored (a line break\n"
-    "counts 6).\n";
+    "project. The note takes at most 256 characters, as in the editor's note\n"
+    "box (a line break counts 2).\n";
 
 int RunSetNote(const std::vector<std::string>& raw) {
     Args args(raw, {}, {});
@@ -27,7 +26,7 @@ int RunSetNote(const std::vector<std::string>& raw) {
         if (c == '\n' && (note.empty() || note.back() != '\r')) note += '\r';
         note += c;
     }
-    if (EscapeNote(note).size() > kMaxStoredNote) return UsageError("set-note", "the note is too long");
+    if (note.size() > kMaxNote) return UsageError("set-note", "the note is too long");
     std::unique_ptr<ThemeDocument> theme = OpenProject("set-note", args.positional()[0]);
     if (!theme) return kExitFailed;
     theme->note = note;
