@@ -21,7 +21,9 @@ enum : unsigned {
 
 class SkinStatic : public SkinOwner {
 public:
-    // `host` is the window (not owned); it may be set later.
+    // `host` is the window (not owned); it may be set later. The host must
+    // outlive this object or be replaced by SetHost(nullptr) first: going
+    // away stops the timer and removes browser children through it.
     explicit SkinStatic(SkinOwner* host = nullptr, TextRenderer* renderer = nullptr);
     ~SkinStatic() override;
 
