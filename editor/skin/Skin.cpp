@@ -109,6 +109,8 @@ int Skin::LoadFile(const std::string& folder, const std::string& fileName, SkinF
         controls_.push_back(std::move(control));
     }
 
+    for (const auto& c : controls_)
+        if (c) c->OnSkinLoaded();
     imageCache_.clear();
     loading_ = false;
     int w = std::clamp(bounds_.Width(), 0, kMaxSkinSide), h = std::clamp(bounds_.Height(), 0, kMaxSkinSide);

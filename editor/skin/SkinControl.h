@@ -62,6 +62,8 @@ public:
     // element's "ToolTip" as the skin's temporary tooltip while it is held.
     virtual void OnTimer();
     virtual void SetOwner(SkinOwner* owner);
+    // Every section of the skin has been read (fonts declared after the element now exist).
+    virtual void OnSkinLoaded() {}
 
     // --- state ---
     virtual void SetText(const std::string& text);

@@ -347,6 +347,7 @@ void SkinText::Render(bool newLayout) {
         }
     }
     const std::string& shown = ShownText();
+    fontsAtRender_ = skin_.Fonts().size();
     const SkinFont* font;
     if (!enabled_) {
         font = &ResolveFont(disabledFontName_);
@@ -371,6 +372,16 @@ void SkinText::Render(bool newLayout) {
         for (int x = 0; x < pw; ++x) row[x] = uint8_t(255 - src[x]);
     }
     picture_.MakeTintedFromMask(grey, CurrentColour());
+}
+
+void SkinText::OnSkinLoaded() {
+    const auto& fonts = skin_.Fonts();
+    for (size_t i = fontsAtRender_; i < fonts.size(); ++i)
+        for (const std::string* name : {&fontName_, &bigFontName_, &disabledFontName_})
+            if (&ResolveFont(*name) == fonts[i].get()) {
+                Render(enabled_);
+                return;
+            }
 }
 
 void SkinText::Draw(DibImage& canvas, SkinRect clip) {

@@ -143,6 +143,8 @@ public:
     bool HitTest(int x, int y) const override;
     void SetText(const std::string& text) override;
     void SetEnabled(bool enabled) override;
+    // Lays the text out again when it named a font that the skin declares further down.
+    void OnSkinLoaded() override;
 
     // Size of the drawn text (the hit extent from the rectangle's top-left).
     TextExtent Extent() const { return extent_; }
@@ -172,6 +174,7 @@ protected:
     std::string disabledFontName_ = "DisabledFont";
     DibImage picture_;
     TextExtent extent_;
+    size_t fontsAtRender_ = 0;  // fonts the skin had when the text was last laid out
 };
 
 // "edit": a text that the owner edits one character at a time.

@@ -42,6 +42,17 @@ void WriteTwoColourBmp(const std::string& path) {
     image.Save(path, 1);
 }
 
+// An 8-bit glyph picture: `markers` glyphs of 3 columns, 4 rows of ink above the marker row.
+void WriteBitmapFont(const std::string& path, int markers) {
+    DibImage image;
+    image.Create(markers * 3, 5, 8);
+    image.SetGreyPalette();
+    for (int y = 0; y < 4; ++y) std::fill_n(image.Row(y), markers * 3, uint8_t(0));
+    uint8_t* bottom = image.Row(4);
+    for (int x = 0; x < markers * 3; ++x) bottom[x] = (x % 3 == 0) ? 255 : 10;
+    image.Save(path, 1);
+}
+
 TEST_F(SkinElementsTest, ImageDrawsItsWindowAtPos) {
     WriteTwoColourBmp(folder / "pic.bmp");
     ASSERT_EQ(Load("[img]\r\ntype=image\r\nFile=pic.bmp\r\nWindow=30,0,40,10\r\npos=5,6\r\n"
@@ -267,6 +278,16 @@ TEST_F(SkinElementsTest, TextKeysAndTextHook) {
     EXPECT_EQ(PixelAt(skin.Canvas(), 19, 5), MakeColour(128, 128, 128));
 }
 
+TEST_F(SkinElementsTest, FontDeclaredAfterTheTextIsUsed) {
+    WriteBitmapFont(folder / "font.bmp", 3);
+    ASSERT_EQ(Load("[t]\r\ntype=text\r\ntext=!!!!\r\nWindow=0,0,50,10\r\nfont=late\r\n"
+                   "[late]\r\ntype=FontBitmap\r\nFile=font.bmp\r\n"),
+              0);
+    // Four glyphs of 3 columns from the bitmap font, not the 6-column standard font.
+    EXPECT_EQ(Element<SkinText>(0)->Extent().width, 12);
+    EXPECT_EQ(Element<SkinText>(0)->Extent().height, 4);
+}
+
 TEST_F(SkinElementsTest, TextWithoutWordBreakBreaksByCharacters) {
     ASSERT_EQ(Load("[t]\r\ntype=text\r\ntext=abcdefgh\r\nWindow=0,0,20,40\r\nFormat=CENTER\r\n"), 0);
     auto* t = Element<SkinText>(0);
@@ -348,17 +369,6 @@ TEST_F(SkinElementsTest, MissingFileGivesAnEmptySkin) {
     EXPECT_TRUE(skin.Controls().empty());
     EXPECT_TRUE(skin.Canvas().IsEmpty());
     EXPECT_TRUE(skin.Paint().IsEmpty());
-}
-
-// An 8-bit glyph picture: `markers` glyphs of 3 columns, 4 rows of ink above the marker row.
-void WriteBitmapFont(const std::string& path, int markers) {
-    DibImage image;
-    image.Create(markers * 3, 5, 8);
-    image.SetGreyPalette();
-    for (int y = 0; y < 4; ++y) std::fill_n(image.Row(y), markers * 3, uint8_t(0));
-    uint8_t* bottom = image.Row(4);
-    for (int x = 0; x < markers * 3; ++x) bottom[x] = (x % 3 == 0) ? 255 : 10;
-    image.Save(path, 1);
 }
 
 TEST_F(SkinElementsTest, BitmapFontGlyphLayout) {
