@@ -36,8 +36,13 @@ if [[ ! -f "$WINEPREFIX/.morwen-ready" ]]; then
   (
     flock 9
     if [[ ! -f "$WINEPREFIX/.morwen-ready" ]]; then
-      headless wineboot -i >/dev/null 2>&1 || true
-      [[ -f "$WINEPREFIX/system.reg" ]] || { echo "wine-run: wineboot failed for $WINEPREFIX" >&2; exit 1; }
+      headless wineboot -i </dev/null >/dev/null 2>&1 || true
+      # The registry reaches the disk when the wineserver ends (or saves it).
+      timeout 60 wineserver -w || true
+      if [[ ! -d "$WINEPREFIX/drive_c/windows/system32" || ! -f "$WINEPREFIX/system.reg" ]]; then
+        echo "wine-run: wineboot failed for $WINEPREFIX" >&2
+        exit 1
+      fi
       touch "$WINEPREFIX/.morwen-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
