@@ -52,10 +52,10 @@ configure_and_build() {  # preset
   return 0
 }
 
-run_ctest() {  # preset
-  local preset=$1 line passed failed of
+run_ctest() {  # preset [parallel jobs]
+  local preset=$1 parallel=${2:-$jobs} line passed failed of
   header "$preset: ctest"
-  ctest --test-dir "build/$preset" -j"$jobs" --timeout 900 --output-on-failure 2>&1 \
+  ctest --test-dir "build/$preset" -j"$parallel" --timeout 900 --output-on-failure 2>&1 \
     | tee "$logs/$preset-ctest.log"
   [[ ${PIPESTATUS[0]} == 0 ]] || fail "$preset: tests failed"
   line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$preset-ctest.log" | tail -n1)"
@@ -166,7 +166,8 @@ fi
 # windows, tests under Wine
 if configure_and_build windows; [[ $? != 2 ]]; then
   if start_wine_session; then
-    run_ctest windows
+    # One at a time: every Wine program shares the prefix's temporary folder.
+    run_ctest windows 1
   else
     summary+=("windows:" "Wine could not be started"); total_failed=$((total_failed + 1))
   fi

@@ -38,6 +38,13 @@ function(mrw_test name)
   # One CTest test per executable: under Wine a start per test case would cost
   # hundreds of Wine starts.
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY "${MRW_TEST_DIR}")
+  if(NOT WIN32)
+    # A temporary folder per test executable: suites that run at the same
+    # time (ctest -j) never meet in /tmp, and leftovers stay in the build.
+    set(tmp "${MRW_TEST_DIR}/tmp/${name}")
+    file(MAKE_DIRECTORY "${tmp}")
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "TMPDIR=${tmp}")
+  endif()
   if(TARGET mrw_program_data)
     add_dependencies(${name} mrw_program_data)
   endif()
