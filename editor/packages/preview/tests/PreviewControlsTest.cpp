@@ -256,12 +256,16 @@ TEST_F(ScreenActions, CalendarPageShowsGroupTwoAndTodayHidesIt) {
     EXPECT_FALSE(preview.MenuShown());
     EXPECT_FALSE(Shown(preview.MenuWindow()));
     for (const auto& c : preview.GetSkin().Controls()) {
-        if (c && c->Group() == 2) EXPECT_TRUE(c->Visible()) << c->Name();
+        if (c && c->Group() == 2) {
+            EXPECT_TRUE(c->Visible()) << c->Name();
+        }
     }
     preview.OnSkinAction("SWITCH_TODAY");
     EXPECT_FALSE(preview.CalendarShown());
     for (const auto& c : preview.GetSkin().Controls()) {
-        if (c && c->Group() == 2) EXPECT_FALSE(c->Visible()) << c->Name();
+        if (c && c->Group() == 2) {
+            EXPECT_FALSE(c->Visible()) << c->Name();
+        }
     }
 }
 
