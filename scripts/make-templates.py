@@ -169,9 +169,10 @@ def icon16(c, name):
         for (ox, oy, col) in ((1, 2, (230, 60, 40)), (8.5, 1, (60, 180, 60)),
                               (1, 9, (50, 110, 230)), (8.5, 8, (250, 200, 30))):
             c.polygon([(ox, oy + 1), (ox + 6, oy), (ox + 6.5, oy + 5.5), (ox + 0.5, oy + 6.5)], col + (255,))
-    elif name == "battery":
+    elif name == "battery":  # a light body, so that it shows on dark trays too
         c.round_rect(1, 4, 13.5, 12, 1.5, DARK)
-        c.rect(14, 6, 15, 10, DARK)
+        c.rect(13.5, 6, 15, 10, DARK)
+        c.rect(2, 5, 12.5, 11, (245, 245, 245, 255))
         c.rect(3, 6, 7, 10, (230, 50, 40, 255))
     elif name == "message":
         c.rect(1, 3, 15, 13, DARK)
@@ -458,6 +459,11 @@ class Skin:
                      pos="%d,%d" % (x, y), **keys)
 
     def text(self, name, text, colour, l, t, r, b, fmt="SINGLELINE|VCENTER|LEFT|END_ELLIPSIS", font=None, **keys):
+        # A text element aligns and shortens its line only when it is laid out
+        # word by word; without WORDBREAK it is broken by characters at the
+        # left edge. Every single-line text therefore carries WORDBREAK too.
+        if "SINGLELINE" in fmt and "WORDBREAK" not in fmt:
+            fmt = "WORDBREAK|" + fmt
         k = {"type": "text", "text": text, "TextColor": colour, "Window": "%d,%d,%d,%d" % (l, t, r, b),
              "Format": fmt}
         if font:
@@ -532,7 +538,7 @@ def today_screen(style, kind):
         s.text("Start shadow", "%START%", col(8), 25, 1, 72, TITLE_H + 1, font="Bold", Action="CE_COLOR_8")
     s.text("Start", "%START%", col(9), 24, 0, 72, TITLE_H, font="Bold", Action="SWITCH_MENU")
     s.icon("Reminder", "bell", 128, 5, Action="SWITCH_NORMAL")
-    s.icon("Speaker", "speaker", 188, 5, Action="CE_COLOR_9")
+    s.icon("Speaker", "speaker", 186, 5, Action="CE_COLOR_9")
     if new03 or kind == "taskbar":
         s.text("Clock shadow", "10:38", col(8), 201, 1, 238, TITLE_H + 1, fmt="SINGLELINE|VCENTER|RIGHT",
                Action="CE_COLOR_8")
@@ -556,10 +562,12 @@ def today_screen(style, kind):
     for n, row in enumerate(rows):
         if row is None:  # the animated page's place
             h = 100
-            s.rect("Animation area", "255,255,255", 0, y + 1, 240, y + 1 + h)
+            # The page itself covers the top of this area, as tall as the
+            # theme's page; only a named strip lies under its first pixels,
+            # so that a short page leaves the Today picture visible below it.
             s.hotspot("ANIMATION", 0, y + 1, 240, y + 1 + h, "The animated page selects the animation.")
-            s.big_icon("Animation mark", 2, 104, y + 1 + (h - 32) // 2 - 8, Action="ANIMATION")
-            s.text("Animation label", "%ANIMATION%", "96,96,96", 0, y + 1 + h // 2 + 10, 240, y + 1 + h // 2 + 30,
+            s.rect("Animation area", "255,255,255", 0, y + 1, 240, y + 19)
+            s.text("Animation label", "%ANIMATION%", "96,96,96", 0, y + 1, 240, y + 19,
                    fmt="SINGLELINE|VCENTER|CENTER", font="Small", Action="ANIMATION")
             s.section("HTML browser", "The animated page; the preview sets its height.", type="WebBrowser",
                       Url="%TEMPPATH%vx5n.htm", Rect="0,%d,240,%d" % (y + 1, y + 1 + h))
@@ -583,7 +591,9 @@ def today_screen(style, kind):
         s.rect("Menu bar", col(7), 0, BAR_TOP, 240, 320)
         s.line("Menu bar edge", "128,128,128" if not new03 else "255,255,255", 0, BAR_TOP, 240, BAR_TOP)
     s.hotspot("CE_COLOR_7", 0, BAR_TOP, 240, 320, "The command bar selects its colour.")
-    s.text("New", "%NEW%", col(4), 6, BAR_TOP + 1, 40, 320, font="Bold", Action="CE_COLOR_4")
+    # The command bar's texts are menu texts, black on the bar's colour (the
+    # Today text colour is chosen for the picture and may vanish on the bar).
+    s.text("New", "%NEW%", "0,0,0", 6, BAR_TOP + 1, 40, 320, font="Bold", Action="CE_COLOR_7")
     s.icon("New arrow", "uparrow", 36, BAR_TOP + 5)
     s.icon("Input panel", "keyboard", 200 if not new03 else 112, BAR_TOP + 5, Action="CE_COLOR_7")
     s.icon("Input arrow", "uparrow", 216 if not new03 else 128, BAR_TOP + 5)
@@ -597,7 +607,7 @@ def today_screen(style, kind):
                   Rect="0,0,240,%d" % (TITLE_H - 1), LeftAction="CE_COLOR_36", RightAction="CE_COLOR_37", **g)
         s.icon("Calendar flag", "flag", 5, 5, Action="SWITCH_MENU", **g)
         s.icon("Calendar bell", "bell", 128, 5, Action="SWITCH_NORMAL", **g)
-        s.icon("Calendar speaker", "speaker", 188, 5, Action="CE_COLOR_9", **g)
+        s.icon("Calendar speaker", "speaker", 186, 5, Action="CE_COLOR_9", **g)
         s.text("Calendar clock shadow", "10:38", col(8), 201, 1, 238, TITLE_H + 1, fmt="SINGLELINE|VCENTER|RIGHT",
                Action="CE_COLOR_8", **g)
         s.text("Calendar clock", "10:38", col(9), 200, 0, 237, TITLE_H, fmt="SINGLELINE|VCENTER|RIGHT",
@@ -614,8 +624,10 @@ def today_screen(style, kind):
     else:
         s.rect("Calendar header", col(7), 0, hy, 240, hy + 20, **g)
         s.hotspot("Calendar header hot", 0, hy, 240, hy + 20, Action="SWITCH_TODAY", **g)
-    s.text("Calendar day", "%SHORTDATE%", col(4), 6, hy, 70, hy + 20, font="Bold", Action="SWITCH_TODAY", **g)
-    s.text("Calendar week", "S  M  T  W  T  F  S", col(4), 80, hy, 236, hy + 20, fmt="SINGLELINE|VCENTER|RIGHT",
+    # The calendar is an application page: its texts are black on white, not
+    # in the Today screen's text colour.
+    s.text("Calendar day", "%SHORTDATE%", "0,0,0", 6, hy, 70, hy + 20, font="Bold", Action="SWITCH_TODAY", **g)
+    s.text("Calendar week", "S  M  T  W  T  F  S", "0,0,0", 80, hy, 236, hy + 20, fmt="SINGLELINE|VCENTER|RIGHT",
            font="Small", Action="SWITCH_TODAY", **g)
     top = hy + 20
     for k, hour in enumerate(range(8, 18)):
@@ -624,13 +636,14 @@ def today_screen(style, kind):
         s.text("Hour %d" % hour, "%d" % hour if hour <= 12 else "%d" % (hour - 12), "96,96,96", 2, yy, 24, yy + 16,
                fmt="SINGLELINE|TOP|RIGHT", font="Small", **g)
     s.line("Hour column", col(6), 28, top, 28, top + 240, **g)
-    ay = top + 2 * 24
-    s.rect("Appointment", "206,224,250", 30, ay + 1, 238, ay + 48, **g)
-    s.rect("Appointment edge", col(13), 30, ay + 1, 34, ay + 48, **g)
-    s.text("Appointment text", "%CALENDARMSG%", col(4), 38, ay + 2, 236, ay + 46,
-           fmt="WORDBREAK|TOP|LEFT", font="Small", Action="CE_COLOR_4", **g)
+    ay = top + 2 * 24  # the 10 o'clock hour, as the message says
+    s.rect("Appointment", "206,224,250", 30, ay + 1, 238, ay + 24, **g)
+    s.rect("Appointment edge", "40,80,180", 30, ay + 1, 34, ay + 24, **g)
+    s.text("Appointment text", "%CALENDARMSG%", "0,0,0", 38, ay + 2, 236, ay + 23,
+           fmt="WORDBREAK|TOP|LEFT", font="Small", **g)
     if new03:
-        cx, cy, r = 160, ay + 30, 11
+        # The tap-and-hold circle over a free hour (2 o'clock).
+        cx, cy, r = 150, top + 6 * 24 + 12, 10
         for k in range(8):
             if k % 2:
                 continue
@@ -648,17 +661,21 @@ def today_menu(style):
              "come from the placeholders only." % style, 140, 288)
     s.font("Menu", 85)
     s.font("MenuBold", 85, bold=True)
+    # The menu's background shows in the strip of recently used programs; the
+    # theme's picture fills the menu below it.
     s.rect("Menu back", col(38) if new03 else "255,255,255", 0, 0, 140, 288)
     s.section("IMAGE_MENU", "The Start-menu picture of the theme.", type="image", File="%temppath%stwater.gif",
-              pos="0,0")
-    s.hotspot("Menu picture hot", 0, 0, 140, 288, Action="IMAGE_MENU")
+              pos="0,23")
+    s.hotspot("Menu picture hot", 0, 23, 140, 288, Action="IMAGE_MENU")
+    recent = {}
     if new03:
-        s.hotspot("Menu back hot", 0, 282, 140, 288, "The strip below the picture selects the background.",
+        s.hotspot("Menu back hot", 0, 0, 140, 23, "The strip of recent programs selects the background.",
                   Action="CE_COLOR_38")
+        recent = {"Action": "CE_COLOR_38"}
     text = col(39) if new03 else "0,0,0"
     # Recently used programs.
     for k, icon in enumerate(("today", "calendar", "contacts", "inbox", "explorer", "notes")):
-        s.icon("Recent %d" % k, icon, 6 + k * 22, 3, Action="IMAGE_MENU")
+        s.icon("Recent %d" % k, icon, 6 + k * 22, 3, **recent)
     s.line("Recent rule", "128,128,128", 2, 22, 138, 22)
     items = [("today", "%IDS_TODAY%"), ("activesync", "%IDS_ACTIVESYNC%"), ("calendar", "%IDS_CALENDAR%"),
              ("contacts", "%IDS_CONTACTS%"), ("inbox", "%IDS_INBOX%"),
@@ -756,7 +773,7 @@ def main():
         return
     make_icons(out)
     bubble(90, 184, 36, 0, 14, os.path.join(out, "NormalBubble.png"), (255, 255, 240, 255), (70, 70, 80, 255))
-    bubble(222, 121, 184, 0, 22, os.path.join(out, "CriticalBubble.png"), (255, 250, 248, 255), (110, 30, 30, 255))
+    bubble(222, 121, 166, 0, 22, os.path.join(out, "CriticalBubble.png"), (255, 250, 248, 255), (110, 30, 30, 255))
     make_facelift(out)
     subprocess.run(["convert", "-size", "240x268", "xc:white", "-strip", "-quality", "90",
                     "JPEG:" + os.path.join(out, "Blank.jpg")], check=True)

@@ -122,15 +122,15 @@ std::string Hex(uint64_t v) {
 }
 
 TEST_F(PreviewPicture, PocketPc2002MatchesItsRecordedPictures) {
-    EXPECT_EQ(Hex(Compose(0, nullptr, "2002-today.png")), "0x097ffdbebcb2f940ull");
-    EXPECT_EQ(Hex(Compose(0, "SWITCH_MENU", "2002-menu.png")), "0x1294f995c8fb753eull");
-    EXPECT_EQ(Hex(Compose(0, "SWITCH_CRITICAL", "2002-critical.png")), "0x871e6871a2b0df37ull");
+    EXPECT_EQ(Hex(Compose(0, nullptr, "2002-today.png")), "0x1e47278d4f8d3d68ull");
+    EXPECT_EQ(Hex(Compose(0, "SWITCH_MENU", "2002-menu.png")), "0xc880e6ba8e14e667ull");
+    EXPECT_EQ(Hex(Compose(0, "SWITCH_CRITICAL", "2002-critical.png")), "0xa00326cb2199b8f5ull");
 }
 
 TEST_F(PreviewPicture, PocketPc2003MatchesItsRecordedPictures) {
-    EXPECT_EQ(Hex(Compose(1, nullptr, "2003-today.png")), "0x32700f97df7a5b19ull");
-    EXPECT_EQ(Hex(Compose(1, "SWITCH_NORMAL", "2003-normal.png")), "0xe1e633c69239b218ull");
-    EXPECT_EQ(Hex(Compose(1, "SWITCH_CALENDAR", "2003-calendar.png")), "0xca7e854b7f2bce23ull");
+    EXPECT_EQ(Hex(Compose(1, nullptr, "2003-today.png")), "0x3af02ebd9a0bd9f9ull");
+    EXPECT_EQ(Hex(Compose(1, "SWITCH_NORMAL", "2003-normal.png")), "0xc7b43f89653e1d36ull");
+    EXPECT_EQ(Hex(Compose(1, "SWITCH_CALENDAR", "2003-calendar.png")), "0x013b2e02e8e51818ull");
 }
 
 // Pixels as a handheld of 4,096 colours shows them: every channel a multiple of 17.
@@ -159,6 +159,28 @@ TEST_F(PreviewPicture, ThemeColoursLandWhereTheyBelong) {
     Compose(1, nullptr, "colours-2003.png");
     EXPECT_EQ(At(0, 2), 0x0000FFu);
     EXPECT_EQ(At(239, 2), 0x00FF00u);
+    // The Start-menu background (38) shows in the menu's strip of recent
+    // programs, above the theme's picture.
+    theme->FindColour(38)->data.assign(red, red + 4);
+    Compose(1, "SWITCH_MENU", "colours-2003-menu.png");
+    EXPECT_EQ(At(2, TodayScreenPreview::kMenuRect.top + 1), 0xFF0000u);
+    EXPECT_NE(At(70, TodayScreenPreview::kMenuRect.top + 150), 0xFF0000u);
+}
+
+// A text aligns and shortens its line only when laid out word by word, so
+// every format that asks for either carries WORDBREAK.
+TEST(TemplateSet, AlignedTextsAreLaidOutWordByWord) {
+    const std::string all = StyleSet(false) + StyleSet(true) + Template("facelift.inf");
+    const std::regex format("Format=([^\r\n]*)"), aligning("CENTER|RIGHT|BOTTOM|ELLIPSIS");
+    size_t checked = 0;
+    for (std::sregex_iterator it(all.begin(), all.end(), format), end; it != end; ++it) {
+        const std::string flags = (*it)[1];
+        if (std::regex_search(flags, aligning)) {
+            EXPECT_NE(flags.find("WORDBREAK"), std::string::npos) << flags;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 10u);
 }
 
 TEST_F(PreviewPicture, AlertBubbleShowsOnlyInsideItsShape) {
