@@ -1,5 +1,6 @@
 #include "editor/packages/CabinetReader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -60,8 +61,21 @@ const char* CabinetErrorText(CabinetError error) {
 bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (char c : name) {
-        if (c == '\\' || c == '/' || c == ':' || c == '\0') return false;
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
     }
+    // The desktop drops a final dot or blank ("x.gif." opens "x.gif").
+    if (name.back() == '.' || name.back() == ' ') return false;
+    // Device names, with any extension, open the device instead of a file.
+    std::string device = name.substr(0, name.find('.'));
+    while (!device.empty() && device.back() == ' ') device.pop_back();
+    for (char& c : device) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (device == "CON" || device == "PRN" || device == "AUX" || device == "NUL") return false;
+    if (device.size() == 4 && (device.compare(0, 3, "COM") == 0 || device.compare(0, 3, "LPT") == 0) &&
+        device[3] >= '1' && device[3] <= '9')
+        return false;
     return true;
 }
 
@@ -106,6 +120,7 @@ bool CabinetReader::OpenImpl(const std::string& path) {
     Close();
     folders_.clear();
     entries_.clear();
+    declaredFileCount_ = 0;
     ClearSetup();
     extractionFolder_.clear();
     error_ = CabinetError::None;
@@ -152,6 +167,7 @@ bool CabinetReader::OpenImpl(const std::string& path) {
     const uint32_t coffFiles = le::U32(header + 16);
     const unsigned folderCount = le::U16(header + 26);
     const unsigned fileCount = le::U16(header + 28);
+    declaredFileCount_ = fileCount;
 
     if (folderCount == 0) {
         if (fileCount == 0) return true;  // an empty cabinet
@@ -185,18 +201,17 @@ bool CabinetReader::OpenImpl(const std::string& path) {
         error_ = CabinetError::BadFileTable;
         return false;
     }
+    // Records are parsed up to the end of the table: a count larger than the
+    // table holds leaves the complete records that are there.
     size_t pos = 0;
-    entries_.reserve(fileCount);
+    entries_.reserve(std::min<size_t>(fileCount, table.size() / (kFileRecordFixed + 1)));
     for (unsigned i = 0; i < fileCount; ++i) {
-        if (table.size() - pos < kFileRecordFixed + 1) {
-            error_ = CabinetError::BadFileTable;
-            break;
-        }
+        if (table.size() - pos < kFileRecordFixed + 1) break;
         const uint8_t* r = table.data() + pos;
         const size_t nameRoom = std::min(table.size() - pos - kFileRecordFixed, kMaxNameBytes);
         const void* nul = std::memchr(r + kFileRecordFixed, 0, nameRoom);
         if (nul == nullptr) {
-            error_ = nameRoom == kMaxNameBytes ? CabinetError::NameTooLong : CabinetError::BadFileTable;
+            if (nameRoom == kMaxNameBytes) error_ = CabinetError::NameTooLong;
             break;
         }
         const size_t nameLength = static_cast<const uint8_t*>(nul) - (r + kFileRecordFixed);
@@ -495,10 +510,10 @@ int CabinetReader::ReadSetupFile(const std::string& name) {
         // The length field decides how much is read; it is believed only as
         // far as the file really reaches.
         const uint32_t length = le::U32(header + 8);
-        if (length < kSetupHeaderSize || static_cast<std::streamoff>(length) > size) return 0;
-        std::vector<uint8_t> data(length);
+        if (static_cast<std::streamoff>(length) > size) return 0;
+        std::vector<uint8_t> data(std::max<size_t>(length, kSetupHeaderSize));
         in.seekg(0);
-        if (!in.read(reinterpret_cast<char*>(data.data()), length)) return 0;
+        if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()))) return 0;
         SetupFileContent content;
         if (!ParseSetupFile(data.data(), data.size(), content)) return 0;
         ApplySetupFile(std::move(content), true);

@@ -34,7 +34,7 @@ enum class CabinetError {
     ReservedAreas,     // header flag 0x0004: per-cabinet/folder/block reserved bytes
     MultiCabinet,      // part of a set spanning several cabinets
     BadFolderTable,    // folder records missing or beyond the end of the file
-    BadFileTable,      // file table outside the file or cut short
+    BadFileTable,      // file table outside the file
     NameTooLong,       // a member name without NUL within 260 bytes
     FolderCreateFailed,
     CompressedFolder,  // data is compressed; only stored data is supported
@@ -48,8 +48,11 @@ enum class CabinetError {
 // Text for a CabinetError ("data is compressed", ...).
 const char* CabinetErrorText(CabinetError error);
 
-// True for a name that can only mean a file directly inside a folder: not
-// empty, not "." or "..", without "\", "/" or ":" (drive letters, streams).
+// True for a name that can only mean a file directly inside a folder, the
+// same file on every desktop: not empty, not "." or "..", without "\", "/"
+// or ":" (drive letters, streams), control characters or * ? " < > |, not
+// ending in "." or a blank, and not a device name (CON, NUL, COM1 ...) with
+// or without an extension.
 bool IsPlainFileName(const std::string& name);
 
 class CabinetReader {
@@ -75,7 +78,10 @@ public:
     std::string ExtractionFolder() const { return extractionFolder_; }
     const std::string& BaseName() const { return baseName_; }
 
+    // The members whose records lie whole in the file table; a table that is
+    // cut short holds fewer than the header's count (DeclaredFileCount).
     size_t FileCount() const { return entries_.size(); }
+    size_t DeclaredFileCount() const { return declaredFileCount_; }
     const CabinetFileEntry& File(size_t index) const { return entries_[index]; }
     // Name of the first member whose last 4 characters equal `suffix`; empty when none.
     std::string FindFileBySuffix(const std::string& suffix) const;
@@ -140,6 +146,7 @@ private:
     uint64_t filePos_ = kUnknownPosition;  // where the next read of file_ starts
     std::vector<Folder> folders_;
     std::vector<CabinetFileEntry> entries_;
+    size_t declaredFileCount_ = 0;
     std::string baseName_;
     std::string extractionFolder_;
     CabinetError error_ = CabinetError::None;

@@ -111,8 +111,10 @@ bool ParseSetupFile(const uint8_t* data, size_t size, SetupFileContent& out) {
     out = SetupFileContent();
     if (data == nullptr || size < kSetupHeaderSize) return false;
     if (data[0] != 'M' || data[1] != 'S' || data[2] != 'C' || data[3] != 'E') return false;
+    // Every read is bounded by the length field. One below the header's own
+    // size leaves the header's fields pointing outside: nothing is read.
     const uint32_t length = le::U32(data + 8);
-    if (length < kSetupHeaderSize || length > size) return false;
+    if (length > size) return false;
     out.applicationName = TextAt(data, length, le::U16(data + 84));
     out.providerName = TextAt(data, length, le::U16(data + 88));
     ReadUnsupportedPlatforms(data, length, out);

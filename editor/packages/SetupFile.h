@@ -54,9 +54,10 @@ struct SetupFileContent {
 constexpr size_t kSetupHeaderSize = 100;
 
 // Parses a setup file held in memory. False when the bytes are no setup file
-// (fewer than 100 bytes, no "MSCE", a length field below 100 or above `size`).
-// Otherwise every section is read as far as its records lie inside the first
-// `length` bytes; damaged sections end early, nothing outside is ever read.
+// (fewer than 100 bytes, no "MSCE", a length field above `size`). Otherwise
+// every section is read as far as its records lie inside the first `length`
+// bytes (none for a length below 100); damaged sections end early, nothing
+// outside is ever read.
 bool ParseSetupFile(const uint8_t* data, size_t size, SetupFileContent& out);
 
 // The key path in INF form ("HKCU,Software\Microsoft\Today"); the root text is

@@ -55,12 +55,17 @@ TEST(CabinetReaderOpen, RefusesWhatIsNoSupportedCabinet) {
 TEST(CabinetReaderOpen, BoundsTheTablesByTheRealFile) {
     test::TempFolder dir;
     CabinetReader reader;
-    // A file table claiming more records than the table holds.
-    RawCabinet cab = RawCabinet::Sequential({{"a.001", Pattern(10, 1)}});
+    // A file table claiming more records than the table holds: the records
+    // that are there are listed and extracted.
+    RawCabinet cab = RawCabinet::Sequential({{"a.001", Pattern(10, 1)}, {"b.002", Pattern(5, 2)}});
     cab.fileCountOverride = 60000;
-    EXPECT_FALSE(reader.Open(WriteCab(dir, "many.tsk", cab.Bytes())));
-    EXPECT_EQ(reader.LastError(), CabinetError::BadFileTable);
-    EXPECT_EQ(reader.FileCount(), 0u);
+    ASSERT_TRUE(reader.Open(WriteCab(dir, "many.tsk", cab.Bytes())));
+    EXPECT_EQ(reader.FileCount(), 2u);
+    EXPECT_EQ(reader.DeclaredFileCount(), 60000u);
+    test::TempFolder out;
+    EXPECT_EQ(reader.ExtractTo(out.path()), 1);
+    EXPECT_EQ(test::ReadBytes(out / "b.002"), Pattern(5, 2));
+    reader.Close();
 
     // Folder records beyond the end of the file.
     auto bytes = RawCabinet::Sequential({{"a.001", Pattern(10, 1)}}).Bytes();
@@ -267,7 +272,15 @@ TEST(CabinetReaderNames, PlainFileNames) {
     EXPECT_TRUE(IsPlainFileName("tdywater.gif"));
     EXPECT_TRUE(IsPlainFileName("my file..gif"));
     EXPECT_TRUE(IsPlainFileName("...x"));
+    for (const char* fine : {"console.gif", "com10.001", "nulx.000", "LPT0.txt", "a b.gif", "caf\xe9.gif"}) {
+        EXPECT_TRUE(IsPlainFileName(fine)) << fine;
+    }
     for (const char* bad : {"", ".", "..", "a\\b", "a/b", "C:x", "x:", "\\x", "/x"}) {
+        EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+    }
+    // Names the desktop would not store as they are, or would open as a device.
+    for (const char* bad : {"a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb", "a\x1b[2Jb", "x.gif.", "x.gif ",
+                            "CON", "nul.001", "Com1.gif", "lpt9", "AUX .txt", "prn.tar.gz"}) {
         EXPECT_FALSE(IsPlainFileName(bad)) << bad;
     }
 }

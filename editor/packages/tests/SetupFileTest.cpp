@@ -75,11 +75,30 @@ TEST(SetupFileParse, RefusesWhatIsNoSetupFile) {
     EXPECT_FALSE(ParseSetupFile(lying.data(), lying.size(), c));
     le::SetU32(lying.data() + 8, 0xFFFFFFFFu);
     EXPECT_FALSE(ParseSetupFile(lying.data(), lying.size(), c));
-    le::SetU32(lying.data() + 8, 50);
-    EXPECT_FALSE(ParseSetupFile(lying.data(), lying.size(), c));
     auto sig = bytes;
     sig[3] = 'X';
     EXPECT_FALSE(ParseSetupFile(sig.data(), sig.size(), c));
+}
+
+TEST(SetupFileParse, LengthBelowTheHeaderIsReadAsEmpty) {
+    // The length bounds every read: one of 50 leaves every section outside,
+    // so the file reads with nothing in it; the counted key and value records
+    // are there, empty.
+    auto bytes = Serialize(ThemeModel());
+    le::SetU32(bytes.data() + 8, 50);
+    SetupFileContent c;
+    ASSERT_TRUE(ParseSetupFile(bytes.data(), bytes.size(), c));
+    EXPECT_EQ(c.applicationName, "");
+    EXPECT_TRUE(c.unsupportedPlatforms.empty());
+    EXPECT_TRUE(c.strings.empty());
+    EXPECT_TRUE(c.files.empty());
+    ASSERT_EQ(c.keys.size(), 1u);
+    EXPECT_EQ(c.keys[0].id, 0);
+    EXPECT_TRUE(c.keys[0].componentIds.empty());
+    ASSERT_EQ(c.values.size(), 2u);
+    EXPECT_EQ(c.values[1].keyId, 0);
+    EXPECT_EQ(c.values[1].name, "");
+    EXPECT_TRUE(c.values[1].data.empty());
 }
 
 TEST(SetupFileParse, EmptyTablesReadFine) {
