@@ -35,6 +35,52 @@ private:
     std::string saved_;
 };
 
+bool IsInfBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+
+// A text as it stands between the quotes of a quoted INF field: "%" is
+// doubled so that no string substitution applies, a quote is doubled, and
+// line ends, which an INF line cannot hold, become blanks.
+std::string InfQuotedText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '%')
+            out += "%%";
+        else if (c == '"')
+            out += "\"\"";
+        else if (c == '\r' || c == '\n')
+            out += ' ';
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A text as one INF field that the script's reader gives back unchanged.
+// Ordinary names are written as they are; a text holding a character the
+// syntax gives a meaning to (separator, comment, quote, "=", a leading "["
+// or a line end) or blanks at either end, which would be trimmed, is
+// written quoted. "%" is doubled in either form.
+std::string InfField(const std::string& text) {
+    bool quote = !text.empty() && (IsInfBlank(text.front()) || IsInfBlank(text.back()) || text.front() == '[');
+    for (char c : text) {
+        if (c == ',' || c == ';' || c == '"' || c == '=' || c == '\r' || c == '\n') quote = true;
+    }
+    if (quote) return "\"" + InfQuotedText(text) + "\"";
+    std::string out;
+    for (char c : text) {
+        if (c == '%') out += '%';
+        out += c;
+    }
+    return out;
+}
+
+// "ROOT,Key\Path": the root as it is, the path as one field.
+std::string InfKeyField(const std::string& subKey) {
+    const size_t comma = subKey.find(',');
+    if (comma == std::string::npos) return InfField(subKey);
+    return subKey.substr(0, comma + 1) + InfField(subKey.substr(comma + 1));
+}
+
 }  // namespace
 
 std::string WorkingFolder(const std::string& toolFolder) { return paths::WithTrailingSeparator(toolFolder) + "tmp"; }
@@ -52,7 +98,7 @@ std::string InstallScriptText(const ThemeDocument& theme) {
     line("Provider= \"Windows\"");
     line("");
     line("[CEStrings]");
-    line("AppName=\"" + theme.alias + "\"");
+    line("AppName=\"" + InfQuotedText(theme.alias) + "\"");
     line("InstallDir= %CE2%");
     line("");
     line("[CEDevice.POCKETPC2002]");
@@ -73,10 +119,10 @@ std::string InstallScriptText(const ThemeDocument& theme) {
     line("DefaultDestDir=0,%InstallDir%");
     line("");
     line("[SourceDisksFiles]");
-    for (const auto& f : theme.files) line(f->realName + "=1");
+    for (const auto& f : theme.files) line(InfField(f->realName) + "=1");
     line("");
     line("[Files.Common.Windows]");
-    for (const auto& f : theme.files) line(f->realName + ",,,0x40000000");
+    for (const auto& f : theme.files) line(InfField(f->realName) + ",,,0x40000000");
     line("");
     line("[Strings]");
     line("reg_path = Software\\Microsoft\\Color");
@@ -85,7 +131,7 @@ std::string InstallScriptText(const ThemeDocument& theme) {
     for (const auto& e : theme.registryEntries) {
         char flags[16];
         std::snprintf(flags, sizeof flags, "0x%08x", static_cast<unsigned>(e->flags));
-        line(e->subKey + "," + e->valueName + "," + flags + "," + EncodeDataValue(e->data));
+        line(InfKeyField(e->subKey) + "," + InfField(e->valueName) + "," + flags + "," + EncodeDataValue(e->data));
     }
     return t;
 }

@@ -163,8 +163,11 @@ int PackageImportTask::Import() {
 
     // Registry values.
     for (const SetupRegistryValue* value = reader->FirstValue(); value; value = reader->NextValue()) {
+        // A key under a root the installation script cannot name (its text
+        // is empty) is skipped too: the cabinet builder would refuse every
+        // later build of the theme for that one value.
         std::string key;
-        if (!reader->KeyPath(value->keyId, key)) continue;
+        if (!reader->KeyPath(value->keyId, key) || key.empty()) continue;
         if (IsStartImageSwitch(key, *value)) {
             // The package shows its Start-menu image on the Today screen too.
             // A package that carries a Today image of its own keeps that one

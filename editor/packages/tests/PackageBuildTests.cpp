@@ -81,6 +81,37 @@ TEST(InstallScript, WithoutRegistryValuesEndsWithTheRegistrySection) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
+TEST(InstallScript, NamesWithScriptSyntaxAreQuotedAndOrdinaryOnesLeftAlone) {
+    // Names taken over from other tools' packages may hold what the script
+    // gives a meaning to: separators, comments, quotes, "%" substitutions,
+    // blanks that would be trimmed, line ends that would start new lines.
+    ThemeDocument theme;
+    theme.alias = "50% \"off\"";
+    for (const char* name : {"a,b.gif", "[x].txt", "100%.txt", "plain name.txt"}) {
+        theme.files.push_back(std::make_unique<ThemeFile>());
+        theme.files.back()->realName = name;
+    }
+    theme.AddRegistryEntry("HKCU,Software\\We,ird\"Key", "semi;colon", 0, nullptr, 0);
+    theme.AddRegistryEntry("HKCU,Software\\Today", "%reg_path%", 0, nullptr, 0);
+    theme.AddRegistryEntry("HKCU,Software\\Today", " spaced ", 0, nullptr, 0);
+    theme.AddRegistryEntry("HKCU,Software\\Today", "line\r\n[Files.Common.Windows]\r\nx", 0, nullptr, 0);
+    theme.AddRegistryEntry("HKCU,Software\\Today", "a=b", 0, nullptr, 0);
+    const std::string text = InstallScriptText(theme);
+    EXPECT_NE(text.find("AppName=\"50%% \"\"off\"\"\"\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[SourceDisksFiles]\r\n\"a,b.gif\"=1\r\n\"[x].txt\"=1\r\n100%%.txt=1\r\nplain name.txt=1\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("[Files.Common.Windows]\r\n\"a,b.gif\",,,0x40000000\r\n\"[x].txt\",,,0x40000000\r\n"
+                        "100%%.txt,,,0x40000000\r\nplain name.txt,,,0x40000000\r\n"),
+              std::string::npos);
+    const std::string registry = text.substr(text.find("[Registry.Common]\r\n") + 19);
+    EXPECT_EQ(registry,
+              "HKCU,\"Software\\We,ird\"\"Key\",\"semi;colon\",0x00000000,\r\n"
+              "HKCU,Software\\Today,%%reg_path%%,0x00000000,\r\n"
+              "HKCU,Software\\Today,\" spaced \",0x00000000,\r\n"
+              "HKCU,Software\\Today,\"line  [Files.Common.Windows]  x\",0x00000000,\r\n"
+              "HKCU,Software\\Today,\"a=b\",0x00000000,\r\n");
+}
+
 // A default-like theme (two white images, the colour table) in a library
 // folder, and a tool folder with a builder.
 class PackageBuild : public ::testing::Test {
@@ -188,6 +219,35 @@ TEST_F(PackageBuild, BuilderRejectingTheScript) {
     // A registry root the builder does not know: it refuses the script.
     theme->AddRegistryEntry("HKXX,Software\\Test", "Value", 1, nullptr, 0);
     EXPECT_EQ(Build(), kBuildNoCabinet);
+}
+
+TEST_F(PackageBuild, NamesWithScriptSyntaxComeBackFromThePackageUnchanged) {
+    const std::vector<std::string> names = {"semi;colon", "%reg_path%", " spaced ", "q\"uote", "a,b", "x=y", "[s]"};
+    for (const auto& name : names) {
+        const uint8_t data[2] = {'x', 0};
+        theme->AddRegistryEntry("HKCU,Software\\We,ird\"Key;%CE2%", name, 0, data, 2);
+    }
+    const std::string odd = "a,b;c%d%.txt";
+    test::WriteText(libraryDir / "odd.txt", "odd");
+    theme->AddFile(libraryDir.path(), "odd.txt")->realName = odd;
+    ASSERT_EQ(Build(), kBuildOk);
+
+    ThemePackageReader reader;
+    ASSERT_TRUE(reader.Open(libraryDir / "Blue.tsk"));
+    ASSERT_EQ(reader.ReadSetupFileFromCabinet(), 1);
+    EXPECT_EQ(reader.ApplicationName(), "Blue");
+    std::vector<std::string> read;
+    for (const SetupRegistryValue* v = reader.FirstValue(); v; v = reader.NextValue()) {
+        std::string key;
+        ASSERT_TRUE(reader.KeyPath(v->keyId, key));
+        if (key != "HKCU,Software\\We,ird\"Key;%CE2%") continue;
+        read.push_back(v->name);
+        EXPECT_EQ(v->data, (std::vector<uint8_t>{'x', 0}));
+    }
+    EXPECT_EQ(read, names);
+    bool found = false;
+    for (size_t i = 0; i < reader.FileCount(); ++i) found = found || reader.File(i).targetName == odd;
+    EXPECT_TRUE(found);
 }
 
 TEST_F(PackageBuild, ThemeWithoutFilesInMemoryIsLoadedFirst) {

@@ -11,6 +11,7 @@
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/PackageBuild.h"
 #include "editor/packages/PackageImport.h"
+#include "editor/packages/SetupFileWriter.h"
 #include "editor/packages/ThemePackageReader.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -157,6 +158,68 @@ TEST_F(PackageImport, StartImageSwitchOffIsAnOrdinaryValue) {
     ASSERT_NE(imported.document, nullptr);
     EXPECT_EQ(imported.document->files.size(), 2u);
     EXPECT_EQ(Values(*imported.document), Values(*theme));
+}
+
+TEST_F(PackageImport, HandMadePackageWithValuesOfEveryTypeAndOddKeys) {
+    // A package of another tool: setup file in the middle of the table,
+    // values of every type, a key under a root the script cannot name
+    // (HKEY_USERS), a value of a missing key, a final name leading outside.
+    SetupFileModel m;
+    m.applicationName = "Other";
+    m.strings = {"Software", "Maker", "Setting"};
+    SetupRegistryKey maker, users;
+    maker.id = 4;
+    maker.root = kRootLocalMachine;
+    maker.componentIds = {1, 2};
+    users.id = 9;
+    users.root = 4;
+    users.componentIds = {3};
+    m.keys = {users, maker};
+    m.values = {{1, 4, 0, 0x00000000, "Text", {'h', 'i', 0}},
+                {2, 4, 0, 0x00000001, "Bytes", {1, 2, 3}},
+                {3, 4, 0, 0x00010000, "Multi", {'a', 0, 'b', 0, 0}},
+                {4, 4, 0, 0x00010003, "Number", {0x78, 0x56, 0x34, 0x12}},
+                {5, 4, 0, 0x00000001, "", {}},
+                {6, 9, 0, 0x00000001, "Users", {1}},
+                {7, 5, 0, 0x00000001, "NoKey", {1}}};
+    m.files = {{1, 1, 1, 0, "notes.txt"}, {2, 1, 1, 0, "..\\outside.txt"}};
+    std::vector<CabinetMember> members(3);
+    members[0].name = "0notes.001";
+    members[0].bytes = {'n'};
+    members[1].name = "OTHER~1.000";
+    std::string error;
+    ASSERT_TRUE(WriteSetupFile(m, members[1].bytes, error)) << error;
+    members[2].name = "outside.002";
+    members[2].bytes = {'o'};
+    ASSERT_TRUE(WriteCabinet(packages / "Other.tsk", members, error)) << error;
+
+    LibraryImport imported = Import(packages / "Other.tsk");
+    ASSERT_NE(imported.document, nullptr);
+    const ThemeDocument& copy = *imported.document;
+    ASSERT_EQ(copy.files.size(), 1u);
+    EXPECT_EQ(copy.files[0]->realName, "notes.txt");
+    std::vector<Value> expected = {
+        {"HKLM,SOFTWARE\\MAKER", "Text", 0, {'h', 'i', 0}},
+        {"HKLM,SOFTWARE\\MAKER", "Bytes", 1, {1, 2, 3}},
+        {"HKLM,SOFTWARE\\MAKER", "Multi", 0x10000, {'a', 0, 'b', 0, 0}},
+        {"HKLM,SOFTWARE\\MAKER", "Number", 0x10003, {0x78, 0x56, 0x34, 0x12}},
+        {"HKLM,SOFTWARE\\MAKER", "", 1, {}}};
+    std::vector<Value> got;
+    for (const auto& v : Values(copy)) {
+        if (std::get<0>(v) != "HKLM,SOFTWARE\\MICROSOFT\\COLOR") got.push_back(v);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(got, expected);
+
+    // The imported theme builds: nothing in it is refused by the builder.
+    theme = imported.document.get();
+    const std::string rebuilt = Build("Rebuilt.tsk");
+    ThemePackageReader reader;
+    ASSERT_TRUE(reader.Open(rebuilt));
+    ASSERT_EQ(reader.ReadSetupFileFromCabinet(), 1);
+    size_t count = 0;
+    for (const SetupRegistryValue* v = reader.FirstValue(); v; v = reader.NextValue()) ++count;
+    EXPECT_EQ(count, copy.registryEntries.size());
 }
 
 TEST_F(PackageImport, TakenNamesAreNumberedFromTwo) {
