@@ -51,4 +51,13 @@ bool ParseRgb(const std::string& text, unsigned& colour) {
     return true;
 }
 
+std::string Printable(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) c = '?';
+    }
+    return out;
+}
+
 }  // namespace mrw::cli

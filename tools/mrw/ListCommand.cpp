@@ -4,6 +4,7 @@
 
 #include "editor/packages/ThemePackageReader.h"
 #include "tools/mrw/Args.h"
+#include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
 #include "tools/mrw/Json.h"
 
@@ -71,19 +72,20 @@ void PrintJson(ThemePackageReader& reader) {
 }
 
 void PrintText(ThemePackageReader& reader) {
-    std::printf("application: %s\nprovider:    %s\n", reader.ApplicationName().c_str(),
-                reader.ProviderName().c_str());
+    std::printf("application: %s\nprovider:    %s\n", Printable(reader.ApplicationName()).c_str(),
+                Printable(reader.ProviderName()).c_str());
     std::printf("unsupported:");
-    for (const auto& p : reader.UnsupportedPlatforms()) std::printf(" %s", p.c_str());
+    for (const auto& p : reader.UnsupportedPlatforms()) std::printf(" %s", Printable(p).c_str());
     std::printf("\nkind:        %d\n\nfiles:\n", static_cast<int>(reader.PackageKind()));
     for (size_t i = 0; i < reader.FileCount(); ++i) {
         const CabinetFileEntry& e = reader.File(i);
-        std::printf("  %-14s %10u  %-24s 0x%08x\n", e.name.c_str(), e.size, e.targetName.c_str(), e.setupFlags);
+        std::printf("  %-14s %10u  %-24s 0x%08x\n", Printable(e.name).c_str(), e.size, Printable(e.targetName).c_str(),
+                    e.setupFlags);
     }
     std::printf("\nregistry:\n");
     for (const SetupRegistryValue* v = reader.FirstValue(); v != nullptr; v = reader.NextValue()) {
-        std::printf("  %s,%s,0x%08x,%s\n", KeyText(reader, v->keyId).c_str(), v->name.c_str(), v->flags,
-                    HexBytes(v->data).c_str());
+        std::printf("  %s,%s,0x%08x,%s\n", Printable(KeyText(reader, v->keyId)).c_str(), Printable(v->name).c_str(),
+                    v->flags, HexBytes(v->data).c_str());
     }
 }
 
@@ -98,6 +100,10 @@ int RunList(const std::vector<std::string>& args) {
     if (!reader.Open(package)) {
         std::fprintf(stderr, "mrw list: cannot open %s: %s\n", package.c_str(), CabinetErrorText(reader.LastError()));
         return kExitFailed;
+    }
+    if (reader.FileCount() < reader.DeclaredFileCount()) {
+        std::fprintf(stderr, "mrw list: %s: the file table holds %zu of the %zu files the header counts\n",
+                     package.c_str(), reader.FileCount(), reader.DeclaredFileCount());
     }
     if (reader.ReadSetupFileFromCabinet() != 1) {
         std::fprintf(stderr, "mrw list: %s: no readable setup file; final names and registry values are missing\n",

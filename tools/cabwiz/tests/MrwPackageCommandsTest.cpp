@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "editor/packages/ByteOrder.h"
 #include "editor/packages/CabinetReader.h"
+#include "editor/packages/CabinetWriter.h"
+#include "editor/packages/SetupFileWriter.h"
 #include "platform/Files.h"
 #include "testing/TestSupport.h"
 #include "tools/cabwiz/CabWiz.h"
@@ -76,6 +79,48 @@ TEST(MrwPackageCommands, ListAsJsonAndExtract) {
 
     EXPECT_NE(Shell("\"" + MrwProgram() + "\" list \"" + (dir / "missing.tsk") + "\" 2>\"" + json + "\""), 0);
     EXPECT_NE(test::ReadText(json).find("cannot open"), std::string::npos);
+}
+
+TEST(MrwPackageCommands, ExtractSaysWhichFinalNamesWereNotUsed) {
+    if (!files::IsFile(MrwProgram())) GTEST_SKIP() << "mrw not staged";
+    // Final names that clash, lead outside, or hold a terminal escape; a file
+    // table that holds fewer records than the header counts.
+    SetupFileModel m;
+    m.applicationName = "Odd\x1b[2J";
+    m.files = {{1, 1, 1, 0, "same.txt"}, {2, 1, 1, 0, "same.txt"}, {3, 1, 1, 0, "..\\up.txt"},
+               {4, 1, 1, 0, "bell\a.txt"}};
+    std::vector<CabinetMember> members(5);
+    std::string error;
+    ASSERT_TRUE(WriteSetupFile(m, members[0].bytes, error)) << error;
+    const char* names[] = {"SETUP~1.000", "one.001", "two.002", "up.003", "bell.004"};
+    for (size_t i = 0; i < members.size(); ++i) {
+        members[i].name = names[i];
+        if (i > 0) members[i].bytes = {static_cast<uint8_t>('0' + i)};
+    }
+    test::TempFolder dir;
+    ASSERT_TRUE(WriteCabinet(dir / "odd.tsk", members, error)) << error;
+    auto bytes = test::ReadBytes(dir / "odd.tsk");
+    le::SetU16(bytes.data() + 28, 7);  // cFiles
+    test::WriteBytes(dir / "odd.tsk", bytes);
+
+    const std::string out = dir / "out", listing = dir / "out.txt", errors = dir / "err.txt";
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" extract \"" + (dir / "odd.tsk") + "\" \"" + out + "\" >\"" + listing + "\""), 0);
+    std::string text = test::ReadText(listing);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    EXPECT_EQ(text,
+              "SETUP~1.000\n"
+              "one.001 -> same.txt\n"
+              "two.002 (final name same.txt not used)\n"
+              "up.003 (final name ..\\up.txt not used)\n"
+              "bell.004 (final name bell?.txt not used)\n");
+    EXPECT_EQ(test::ReadText(out + "/same.txt"), "1");
+    EXPECT_EQ(test::ReadText(out + "/two.002"), "2");
+
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" list \"" + (dir / "odd.tsk") + "\" >\"" + listing + "\" 2>\"" + errors + "\""), 0);
+    text = test::ReadText(listing);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    EXPECT_NE(text.find("application: Odd?[2J\n"), std::string::npos);
+    EXPECT_NE(test::ReadText(errors).find("holds 5 of the 7 files"), std::string::npos);
 }
 
 }  // namespace
