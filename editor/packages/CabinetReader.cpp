@@ -318,6 +318,15 @@ int CabinetReader::ExtractInto(const std::string& folder) {
             error_ = CabinetError::CompressedFolder;
             return 0;
         }
+        // The member's data is found before its file is created: a member
+        // that cannot be read leaves no empty file behind.
+        if (!PositionStream(entry.folderIndex, entry.folderOffset)) {
+            if (error_ == CabinetError::None || error_ == CabinetError::UnsafeName) {
+                error_ = entry.folderIndex >= folders_.size() ? CabinetError::BadFolderIndex
+                                                              : CabinetError::BadDataOffset;
+            }
+            return 0;
+        }
         std::ofstream out;
         if (safe) {
             out.open(folder + entry.name, std::ios::out | std::ios::binary | std::ios::trunc);
@@ -328,13 +337,6 @@ int CabinetReader::ExtractInto(const std::string& folder) {
         } else {
             error_ = CabinetError::UnsafeName;
             ok = false;
-        }
-        if (!PositionStream(entry.folderIndex, entry.folderOffset)) {
-            if (error_ == CabinetError::None || error_ == CabinetError::UnsafeName) {
-                error_ = entry.folderIndex >= folders_.size() ? CabinetError::BadFolderIndex
-                                                              : CabinetError::BadDataOffset;
-            }
-            return 0;
         }
         if (!CopyBytes(entry.size, out.is_open() ? &out : nullptr, nullptr)) ok = false;
         if (out.is_open()) {
@@ -363,11 +365,15 @@ bool CabinetReader::ReadBlockAt(uint64_t position) {
     if (!ReadAt(position, header, sizeof header)) return false;
     const uint32_t size = le::U16(header + 4);
     if (size > kBlockBufferSize) return false;
-    if (!ReadAt(position + kBlockHeaderSize, buffer_.get(), size)) return false;
+    // A cabinet cut short inside a block still gives the bytes that are
+    // there: the block holds what could be read, and a member running past
+    // them stays short.
+    const uint32_t present = static_cast<uint32_t>(std::min<uint64_t>(size, fileSize_ - (position + kBlockHeaderSize)));
+    if (!ReadAt(position + kBlockHeaderSize, buffer_.get(), present)) return false;
     nextBlockPos_ = position + kBlockHeaderSize + size;
-    blockSize_ = size;
+    blockSize_ = present;
     readPos_ = 0;
-    bytesLeft_ = size;
+    bytesLeft_ = present;
     return true;
 }
 

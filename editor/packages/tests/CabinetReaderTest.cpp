@@ -196,11 +196,20 @@ TEST(CabinetReaderExtract, OversizedOrMissingBlocksFail) {
     EXPECT_EQ(reader.ExtractTo(out.path()), 0);
     EXPECT_EQ(reader.LastError(), CabinetError::DataTruncated);
 
-    // The cabinet ends inside the first block.
-    auto bytes = RawCabinet::Sequential({{"a.001", Pattern(4000, 1)}}).Bytes();
+    // The cabinet ends inside the first block: the members before the cut
+    // are whole, the one it cuts stays short, the ones after it are missing.
+    auto bytes = RawCabinet::Sequential({{"a.001", Pattern(1000, 1)}, {"b.002", Pattern(3000, 2)}, {"c.003", Pattern(10, 3)}})
+                     .Bytes();
     bytes.resize(bytes.size() - 100);
     ASSERT_TRUE(reader.Open(WriteCab(dir, "cut.tsk", bytes)));
     EXPECT_EQ(reader.ExtractTo(out.path()), 0);
+    EXPECT_EQ(test::ReadBytes(out / "a.001"), Pattern(1000, 1));
+    EXPECT_EQ(files::SizeOf(out / "b.002"), 2910);
+    EXPECT_FALSE(files::Exists(out / "c.003"));
+    std::vector<uint8_t> member;
+    EXPECT_TRUE(reader.ReadMember(0, member));
+    EXPECT_EQ(member, Pattern(1000, 1));
+    EXPECT_FALSE(reader.ReadMember(1, member));
 }
 
 TEST(CabinetReaderExtract, FileOutsideTheCurrentBlockStopsExtraction) {
@@ -212,6 +221,7 @@ TEST(CabinetReaderExtract, FileOutsideTheCurrentBlockStopsExtraction) {
     EXPECT_EQ(reader.ExtractTo(out.path()), 0);
     EXPECT_EQ(reader.LastError(), CabinetError::BadDataOffset);
     EXPECT_TRUE(files::IsFile(out / "a.001"));
+    EXPECT_FALSE(files::Exists(out / "b.002"));  // no empty file for a member that cannot be read
     EXPECT_FALSE(files::Exists(out / "c.003"));
 
     cab.files[1].offset = 100;
