@@ -146,6 +146,12 @@ int PackageImportTask::Import() {
         reader->ReadSetupFile(setupName);
         SetStep(3);
         closingStep = 4;
+    } else if (reader->LastError() == CabinetError::CompressedFolder) {
+        // Compressed data cannot be read at all: the package is refused like
+        // one that cannot be opened, rather than becoming an empty theme.
+        reader->Close();
+        ShowText(kImportOpenFailedText, kMbOk);
+        return kImportOpenFailed;
     }
 
     if (theme->alias.empty()) theme->alias = paths::BaseNameOf(packagePath);

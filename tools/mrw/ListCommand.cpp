@@ -102,8 +102,9 @@ int RunList(const std::vector<std::string>& args) {
         return kExitFailed;
     }
     if (reader.FileCount() < reader.DeclaredFileCount()) {
-        std::fprintf(stderr, "mrw list: %s: the file table holds %zu of the %zu files the header counts\n",
-                     package.c_str(), reader.FileCount(), reader.DeclaredFileCount());
+        std::fprintf(stderr, "mrw list: %s: the file table holds %lu of the %lu files the header counts\n",
+                     package.c_str(), static_cast<unsigned long>(reader.FileCount()),
+                     static_cast<unsigned long>(reader.DeclaredFileCount()));
     }
     if (reader.ReadSetupFileFromCabinet() != 1) {
         std::fprintf(stderr, "mrw list: %s: no readable setup file; final names and registry values are missing\n",

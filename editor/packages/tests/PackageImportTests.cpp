@@ -8,6 +8,7 @@
 #include "editor/document/NewTheme.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/packages/AnimatedPage.h"
+#include "editor/packages/ByteOrder.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/PackageBuild.h"
 #include "editor/packages/PackageImport.h"
@@ -245,6 +246,22 @@ TEST_F(PackageImport, UnreadablePackageIsReportedAndAddsNothing) {
     EXPECT_TRUE(files::Find(targetDir / "*").empty());
     imported = Import(packages / "missing.tsk");
     EXPECT_EQ(imported.status, kImportOpenFailed);
+
+    // A cabinet of compressed data is refused the same way, not imported as
+    // an empty theme.
+    std::vector<CabinetMember> members(1);
+    members[0].name = "tdywater.001";
+    members[0].bytes = {'G', 'I', 'F'};
+    std::string error;
+    ASSERT_TRUE(WriteCabinet(packages / "packed.tsk", members, error)) << error;
+    auto bytes = test::ReadBytes(packages / "packed.tsk");
+    le::SetU16(bytes.data() + 36 + 6, 1);  // folder 0: MSZIP
+    test::WriteBytes(packages / "packed.tsk", bytes);
+    imported = Import(packages / "packed.tsk");
+    EXPECT_EQ(imported.document, nullptr);
+    EXPECT_EQ(imported.status, kImportOpenFailed);
+    EXPECT_EQ(prompter.shown.size(), 3u);
+    EXPECT_TRUE(files::Find(targetDir / "*").empty());
 }
 
 TEST_F(PackageImport, ImportFailingPartWayLeavesNoHalfProject) {
