@@ -2,6 +2,7 @@
 #include "editor/skin/SkinElements.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "editor/skin/Skin.h"
@@ -754,16 +755,18 @@ std::vector<GradientBand> GradientBands(Colour from, Colour to, int left, int wi
     const int dr = RedOf(to) - RedOf(from), dg = GreenOf(to) - GreenOf(from), db = BlueOf(to) - BlueOf(from);
     int n = std::max({std::abs(dr), std::abs(dg), std::abs(db)});
     n = std::max(1, std::min(n, width));
-    // Single-precision steps, as the bands have always been computed.
+    // Single-precision steps, as the bands have always been computed; each
+    // band's offset from the start colour is rounded down, also on falling
+    // channels.
     const float sr = float(dr) / float(n), sg = float(dg) / float(n), sb = float(db) / float(n);
     bands.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
         GradientBand b;
         b.left = left + int((long long)i * width / n);
         b.right = (i == n - 1) ? left + width : left + int((long long)(i + 1) * width / n);
-        const int r = RedOf(from) + int(float(i) * sr);
-        const int g = GreenOf(from) + int(float(i) * sg);
-        const int bl = BlueOf(from) + int(float(i) * sb);
+        const int r = RedOf(from) + int(std::floor(float(i) * sr));
+        const int g = GreenOf(from) + int(std::floor(float(i) * sg));
+        const int bl = BlueOf(from) + int(std::floor(float(i) * sb));
         b.colour = MakeColour(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(bl, 0, 255));
         bands.push_back(b);
     }

@@ -214,6 +214,13 @@ TEST(GradientBandsTest, BandsAndColours) {
     ASSERT_EQ(bands.size(), 10u);
     EXPECT_EQ(bands[1].colour, MakeColour(9, 0, 0));
     EXPECT_EQ(bands[4].colour, MakeColour(6, 1, 0));
+    // A falling channel that moves less than one step a band goes down at the
+    // first band already: 3 - 0.3 rounds down to 2.
+    bands = GradientBands(MakeColour(0, 3, 0), MakeColour(10, 0, 0), 0, 100);
+    ASSERT_EQ(bands.size(), 10u);
+    EXPECT_EQ(bands[0].colour, MakeColour(0, 3, 0));
+    EXPECT_EQ(bands[1].colour, MakeColour(1, 2, 0));
+    EXPECT_EQ(bands[9].colour, MakeColour(9, 0, 0));
 
     // Equal colours: one band.
     bands = GradientBands(MakeColour(7, 7, 7), MakeColour(7, 7, 7), 0, 50);

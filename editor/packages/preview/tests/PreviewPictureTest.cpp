@@ -128,9 +128,9 @@ TEST_F(PreviewPicture, PocketPc2002MatchesItsRecordedPictures) {
 }
 
 TEST_F(PreviewPicture, PocketPc2003MatchesItsRecordedPictures) {
-    EXPECT_EQ(Hex(Compose(1, nullptr, "2003-today.png")), "0x3af02ebd9a0bd9f9ull");
-    EXPECT_EQ(Hex(Compose(1, "SWITCH_NORMAL", "2003-normal.png")), "0xc7b43f89653e1d36ull");
-    EXPECT_EQ(Hex(Compose(1, "SWITCH_CALENDAR", "2003-calendar.png")), "0x013b2e02e8e51818ull");
+    EXPECT_EQ(Hex(Compose(1, nullptr, "2003-today.png")), "0x8ec1381768d32c06ull");
+    EXPECT_EQ(Hex(Compose(1, "SWITCH_NORMAL", "2003-normal.png")), "0x6e4542e6d1b8d3a2ull");
+    EXPECT_EQ(Hex(Compose(1, "SWITCH_CALENDAR", "2003-calendar.png")), "0xb5f9fe82207c6d0eull");
 }
 
 // Pixels as a handheld of 4,096 colours shows them: every channel a multiple of 17.
