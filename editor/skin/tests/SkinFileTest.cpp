@@ -1,9 +1,12 @@
 // Reading rules of skin files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "editor/skin/Skin.h"
 #include "editor/skin/SkinFile.h"
+#include "editor/skin/tests/SkinTestSupport.h"
 
 namespace mrw {
 namespace {
@@ -162,6 +165,125 @@ TEST(SkinFileTest, MissingFileGivesDefaults) {
     EXPECT_EQ(f.GetInt("General", "x", 3), 3);
     EXPECT_FALSE(f.GetPair("General", "size").present);
     EXPECT_TRUE(f.SectionNames().empty());
+}
+
+// ---------------------------------------------------------------- whole skins
+
+// A skin written by hand the way people write them: indented comments,
+// comments after headers, blanks and quotes around values, signs where none
+// belong, type names and keys in any case.
+TEST(SkinLoadTest, HandWrittenSkinIsReadAsWritten) {
+    test::TempFolder folder;
+    test::FixedTextRenderer renderer;
+    Skin skin(&renderer);
+    ASSERT_EQ(test::LoadSkinText(skin, folder,
+                                 "; hand-written skin\r\n"
+                                 "   ; an indented comment [Hidden]\r\n"
+                                 "[General] ; the drawing surface\r\n"
+                                 "size = 120 90\r\n"
+                                 "\r\n"
+                                 "[Back]\r\n"
+                                 "TYPE = RECT\r\n"
+                                 "Rect=0 0 120 90\r\n"
+                                 "Color='0 , 255 , 0'\r\n"
+                                 "GROUP= 2 \x1a\r\n"
+                                 "show=-1\r\n"
+                                 "[Caption]\r\n"
+                                 "type=Text\r\n"
+                                 "\ttext = \"  Hello  \"\t\r\n"
+                                 "TextColor=255,0,0,99\r\n"
+                                 "Window=10,10,110,30\r\n"
+                                 "Format=CENTER|vcenter+WORDBREAK\r\n"
+                                 "Trigger=down\r\n"
+                                 "text=second\r\n"
+                                 "[caption]\r\n"
+                                 "type=text\r\n"
+                                 "text=other\r\n"
+                                 "show=0\r\n"
+                                 "[Tail]\r\n"
+                                 "type=image\r\n"
+                                 "Window=0,0,4,4\r\n"
+                                 "pos=-3,+7\r\n"
+                                 "Action=\r\n"
+                                 "Group=+1\r\n"
+                                 "[Ignored]\r\n"
+                                 "type=nothing-known\r\n"),
+              0);
+    EXPECT_EQ(skin.Bounds(), (SkinRect{0, 0, 120, 90}));
+    // One element per known section; "Caption" and "caption" are two sections.
+    ASSERT_EQ(skin.Controls().size(), 4u);
+    const auto& c = skin.Controls();
+
+    auto* back = dynamic_cast<SkinFilledRect*>(c[0].get());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Rect(), (SkinRect{0, 0, 120, 90}));
+    EXPECT_EQ(back->FillColour(), MakeColour(0, 255, 0));
+    EXPECT_EQ(back->Group(), 2);
+    EXPECT_TRUE(back->Visible());  // "-1" is no integer: the default 1
+    EXPECT_EQ(back->Action(), "Back");
+
+    auto* caption = dynamic_cast<SkinText*>(c[1].get());
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->Name(), "Caption");
+    EXPECT_EQ(caption->Text(), "  Hello  ");  // the first "text" key; inner blanks kept
+    EXPECT_EQ(caption->TextColour(), MakeColour(255, 0, 0));
+    EXPECT_EQ(caption->Rect(), (SkinRect{10, 10, 110, 30}));
+    EXPECT_EQ(caption->Format(), unsigned(kDtCenter | kDtWordBreak));  // "vcenter" is no flag name
+    EXPECT_FALSE(caption->TriggerOnUp());
+
+    auto* other = dynamic_cast<SkinText*>(c[2].get());
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->Text(), "other");
+    EXPECT_FALSE(other->Visible());
+    EXPECT_TRUE(other->TriggerOnUp());
+
+    const SkinControl* tail = c[3].get();
+    EXPECT_EQ(tail->Rect(), (SkinRect{-3, 7, 1, 11}));  // pairs take signs
+    EXPECT_EQ(tail->Action(), "");                       // present and empty: not the section name
+    EXPECT_EQ(tail->Group(), 0);                         // integers do not
+}
+
+// The values of "text", "File", "Url" and the colour keys pass through the
+// owner's text hook; "ExcludeColor", "TextColorDown", "backcolor" and the
+// other keys do not.
+TEST(SkinLoadTest, TextHookSeesExactlyItsKeys) {
+    test::TempFolder folder;
+    test::FixedTextRenderer renderer;
+    test::RecordingOwner owner;
+    owner.replacements = {{"%RECT%", "0,0,255"}, {"%DOWN%", "1,1,1"}, {"%TC%", "9,9,9"}};
+    Skin skin(&renderer);
+    skin.AttachOwner(&owner);
+    ASSERT_EQ(test::LoadSkinText(skin, folder,
+                                 "[General]\r\nsize=50,50\r\n"
+                                 "[l]\r\ntype=Line\r\nColor=%LINE%\r\nParam=%PARAM%\r\n"
+                                 "[r]\r\ntype=Rect\r\nColor=%RECT%\r\nRect=0,0,5,5\r\nAction=%ACTION%\r\n"
+                                 "[g]\r\ntype=GradientRect\r\nLeftColor=%GL%\r\nRightColor=%GR%\r\n"
+                                 "LeftAction=%LA%\r\n"
+                                 "[d]\r\ntype=DualGradientRect\r\nLeftColor=%DL%\r\nRightColor=%DR%\r\n"
+                                 "IntLeftColor=%IL%\r\nIntRightColor=%IR%\r\n"
+                                 "[w]\r\ntype=WebBrowser\r\nUrl=%URL%\r\n"
+                                 "[i]\r\ntype=image\r\nFile=%FILE%\r\ntext=%TEXT%\r\n"
+                                 "[s]\r\ntype=Shape\r\nFile=%SHAPE%\r\nExcludeColor=%EXCLUDE%\r\n"
+                                 "[t]\r\ntype=TransparentImage\r\nbackcolor=%BACK%\r\n"
+                                 "[k]\r\ntype=link\r\nTextColor=%TC%\r\nTextColorDisabled=%TD%\r\n"
+                                 "TextColorDown=%DOWN%\r\nToolTip=%TIP%\r\nfont=%FONTNAME%\r\n"
+                                 "[f]\r\ntype=FontBitmap\r\nFile=%FONT%\r\n"),
+              0);
+    auto hooked = [&](const char* value) {
+        return std::find(owner.hooked.begin(), owner.hooked.end(), value) != owner.hooked.end();
+    };
+    for (const char* v : {"%LINE%", "%RECT%", "%GL%", "%GR%", "%DL%", "%DR%", "%IL%", "%IR%", "%URL%", "%FILE%",
+                          "%TEXT%", "%SHAPE%", "%TC%", "%TD%", "%FONT%"})
+        EXPECT_TRUE(hooked(v)) << v;
+    for (const char* v : {"%PARAM%", "%ACTION%", "%LA%", "%EXCLUDE%", "%BACK%", "%DOWN%", "%TIP%", "%FONTNAME%"})
+        EXPECT_FALSE(hooked(v)) << v;
+    // The replaced texts are what the elements read.
+    EXPECT_EQ(dynamic_cast<SkinFilledRect*>(skin.FindControl("r"))->FillColour(), MakeColour(0, 0, 255));
+    auto* link = dynamic_cast<SkinLink*>(skin.FindControl("k"));
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->TextColour(), MakeColour(9, 9, 9));
+    // "%DOWN%" reached the reader unreplaced: no number in it, so black.
+    EXPECT_EQ(link->DownColour(), MakeColour(0, 0, 0));
 }
 
 }  // namespace

@@ -2,11 +2,19 @@
 // the Today screen and the messages the preview sends its page.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "editor/document/ThemeDocument.h"
 #include "editor/packages/preview/PreviewControls.h"
 #include "editor/packages/preview/tests/PreviewTestSupport.h"
+#include "platform/Files.h"
 #include "platform/ResourceText.h"
+#include "platform/Settings.h"
 #include "testing/TestSupport.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace mrw {
 namespace {
@@ -376,6 +384,108 @@ TEST(ScreenTemplates, PageAreaTakesTheAnimationHeight) {
     EXPECT_EQ(window.Browsers().begin()->second.url, work.path() + "vx5n.htm");
     preview.OnSkinAction("SWITCH_CALENDAR");
     EXPECT_FALSE(window.Browsers().begin()->second.visible);
+}
+
+// ---------------------------------------------------------------- the preview system of the settings
+
+// Gives the test its own "preview"/"system" setting and puts the user's back
+// afterwards: a private configuration folder on POSIX, the saved registry
+// value on Windows.
+class PreviewSystemSetting : public ::testing::Test {
+protected:
+    void SetUp() override {
+#ifdef _WIN32
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            DWORD type = 0, size = sizeof saved_;
+            hadValue_ = RegQueryValueExA(key, "system", nullptr, &type, reinterpret_cast<BYTE*>(&saved_), &size) ==
+                            ERROR_SUCCESS && type == REG_DWORD;
+            RegCloseKey(key);
+        }
+#else
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        hadValue_ = old != nullptr;
+        if (old) savedFolder_ = old;
+        setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
+#endif
+        Clear();
+    }
+    void TearDown() override {
+#ifdef _WIN32
+        if (hadValue_)
+            Set(int(saved_));
+        else
+            Clear();
+#else
+        if (hadValue_)
+            setenv("XDG_CONFIG_HOME", savedFolder_.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+#endif
+    }
+    void Set(int value) { ASSERT_TRUE(OpenUserSettings()->WriteInt("preview", "system", value)); }
+    void Clear() {
+#ifdef _WIN32
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "system");
+            RegCloseKey(key);
+        }
+#else
+        files::Delete(UserSettingsPath());
+#endif
+    }
+    // The templates the Today screen and its menu load for a theme, built
+    // the way the pages build it (the style from the settings).
+    std::pair<std::string, bool> Loaded() {
+        test::TempFolder work;
+        CopySkinTemplates(test::TemplateFolder(), work.path());
+        ThemeDocument theme;
+        PreviewWindow window;
+        TodayScreenPreview preview(&window);
+        window.SetTarget(&preview);
+        EXPECT_TRUE(preview.ShowTheme(&theme, work.path()));
+        std::string file = preview.GetSkin().SkinPath().substr(work.path().size());
+        return {file, !preview.Menu()->GetSkin().Controls().empty()};
+    }
+
+#ifdef _WIN32
+    static constexpr const char* kKey = "Software\\Morwen 2\\Morwen\\preview";
+    DWORD saved_ = 0;
+#else
+    test::TempFolder config_;
+    std::string savedFolder_;
+#endif
+    bool hadValue_ = false;
+};
+
+TEST_F(PreviewSystemSetting, MissingSettingMeansPocketPc2002) {
+    EXPECT_EQ(ReadPreviewSystemStyle(), 0);
+    EXPECT_EQ(Loaded(), std::make_pair(std::string("SkinToday.inf"), true));
+}
+
+TEST_F(PreviewSystemSetting, ValuesOtherThanZeroMeanTheNewerTemplates) {
+    Set(1);
+    EXPECT_EQ(ReadPreviewSystemStyle(), 1);
+    EXPECT_EQ(Loaded(), std::make_pair(std::string("SkinToday2003.inf"), true));
+    Set(0);
+    EXPECT_EQ(ReadPreviewSystemStyle(), 0);
+    EXPECT_EQ(Loaded().first, "SkinToday.inf");
+    // Neither 0 nor 1: the Today screen of the newer style, nothing in the menu.
+    Set(2);
+    EXPECT_EQ(ReadPreviewSystemStyle(), 2);
+    EXPECT_EQ(Loaded(), std::make_pair(std::string("SkinToday2003.inf"), false));
+    Set(-1);
+    EXPECT_EQ(ReadPreviewSystemStyle(), -1);
+    EXPECT_EQ(Loaded(), std::make_pair(std::string("SkinToday2003.inf"), false));
+}
+
+TEST_F(PreviewSystemSetting, ReadOnceWhenThePreviewIsMade) {
+    Set(1);
+    PreviewWindow window;
+    TodayScreenPreview preview(&window);
+    Set(0);
+    EXPECT_EQ(preview.SystemStyle(), 1);
 }
 
 TEST(CopySkinTemplates, ReplacesEveryTemplateAndLeavesOtherFiles) {
