@@ -43,56 +43,51 @@ struct Box {
 
 enum Axis { kRed, kGreen, kBlue };
 
-// Weight and channel sums of a set of pixels, exact (a 256 MiB picture sums
-// to well below 2^63). The sums of squared channels are kept apart in single
-// precision, and the variances and cut scores computed in single precision
-// too, as the published form of the quantiser does: near-equal choices then
-// fall the same way as there.
+// Weight, channel sums and sum of squared channels of a set of pixels, all
+// exact integers (a 256 MiB picture sums to well below 2^63). Variances and
+// cut scores are computed from them in double precision, so that the box of
+// largest variance and the best cut are the true ones: single precision loses
+// whole units in the sums of squares of a picture of a few thousand pixels and
+// then picks boxes by rounding noise.
 struct Moments {
-    int64_t weight = 0, red = 0, green = 0, blue = 0;
+    int64_t weight = 0, red = 0, green = 0, blue = 0, squares = 0;
 };
 using Field = int64_t Moments::*;
 
 class WuQuantiser {
 public:
-    WuQuantiser() : m_(kCells), m2_(kCells, 0.0f) {}
+    WuQuantiser() : m_(kCells) {}
 
     void Add(int r, int g, int b) {
-        const size_t i = size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1));
-        Moments& cell = m_[i];
+        Moments& cell = m_[size_t(Cell((r >> 3) + 1, (g >> 3) + 1, (b >> 3) + 1))];
         cell.weight += 1;
         cell.red += r;
         cell.green += g;
         cell.blue += b;
-        m2_[i] += float(r * r + g * g + b * b);
+        cell.squares += r * r + g * g + b * b;
     }
 
     // Turns the histogram, in place, into moments summed over every cell at
     // or below each index in all three channels.
     void Accumulate() {
         Moments area[kSide];
-        float area2[kSide];
         for (int r = 1; r < kSide; ++r) {
             for (Moments& a : area) a = Moments{};
-            for (float& a : area2) a = 0.0f;
             for (int g = 1; g < kSide; ++g) {
                 Moments line;
-                float line2 = 0.0f;
                 for (int b = 1; b < kSide; ++b) {
-                    const size_t i = size_t(Cell(r, g, b)), below = size_t(Cell(r - 1, g, b));
-                    Moments& cell = m_[i];
+                    Moments& cell = m_[size_t(Cell(r, g, b))];
+                    const Moments& below = m_[size_t(Cell(r - 1, g, b))];
                     line.weight += cell.weight, line.red += cell.red, line.green += cell.green;
-                    line.blue += cell.blue;
-                    line2 += m2_[i];
+                    line.blue += cell.blue, line.squares += cell.squares;
                     Moments& a = area[b];
                     a.weight += line.weight, a.red += line.red, a.green += line.green;
-                    a.blue += line.blue;
-                    area2[b] += line2;
-                    cell.weight = m_[below].weight + a.weight;
-                    cell.red = m_[below].red + a.red;
-                    cell.green = m_[below].green + a.green;
-                    cell.blue = m_[below].blue + a.blue;
-                    m2_[i] = m2_[below] + area2[b];
+                    a.blue += line.blue, a.squares += line.squares;
+                    cell.weight = below.weight + a.weight;
+                    cell.red = below.red + a.red;
+                    cell.green = below.green + a.green;
+                    cell.blue = below.blue + a.blue;
+                    cell.squares = below.squares + a.squares;
                 }
             }
         }
@@ -101,29 +96,29 @@ public:
     // Cuts the colour space into at most `count` boxes; returns how many.
     int Partition(int count, std::vector<Box>& boxes) {
         boxes.assign(size_t(count), Box{});
-        std::vector<float> variance(size_t(count), 0.0f);
+        std::vector<double> variance(size_t(count), 0.0);
         boxes[0].r1 = boxes[0].g1 = boxes[0].b1 = kSide - 1;
         boxes[0].volume = (kSide - 1) * (kSide - 1) * (kSide - 1);
         int next = 0;
         int made = count;
         for (int i = 1; i < count; ++i) {
             if (Cut(boxes[size_t(next)], boxes[size_t(i)])) {
-                variance[size_t(next)] = boxes[size_t(next)].volume > 1 ? Variance(boxes[size_t(next)]) : 0.0f;
-                variance[size_t(i)] = boxes[size_t(i)].volume > 1 ? Variance(boxes[size_t(i)]) : 0.0f;
+                variance[size_t(next)] = boxes[size_t(next)].volume > 1 ? Variance(boxes[size_t(next)]) : 0.0;
+                variance[size_t(i)] = boxes[size_t(i)].volume > 1 ? Variance(boxes[size_t(i)]) : 0.0;
             } else {
                 // This box cannot be split: never try it again.
-                variance[size_t(next)] = 0.0f;
+                variance[size_t(next)] = 0.0;
                 --i;
             }
             next = 0;
-            float largest = variance[0];
+            double largest = variance[0];
             for (int k = 1; k <= i; ++k) {
                 if (variance[size_t(k)] > largest) {
                     largest = variance[size_t(k)];
                     next = k;
                 }
             }
-            if (largest <= 0.0f) {
+            if (largest <= 0.0) {
                 made = i + 1;
                 break;
             }
@@ -177,31 +172,27 @@ private:
         }
     }
 
-    float M2(int r, int g, int b) const { return m2_[size_t(Cell(r, g, b))]; }
-
     // Weighted variance of the box: sum of squares minus squared sum over weight.
-    float Variance(const Box& c) const {
-        const float dr = float(Volume(c, &Moments::red)), dg = float(Volume(c, &Moments::green));
-        const float db = float(Volume(c, &Moments::blue));
-        const float squares = M2(c.r1, c.g1, c.b1) - M2(c.r1, c.g1, c.b0) - M2(c.r1, c.g0, c.b1) +
-                              M2(c.r1, c.g0, c.b0) - M2(c.r0, c.g1, c.b1) + M2(c.r0, c.g1, c.b0) +
-                              M2(c.r0, c.g0, c.b1) - M2(c.r0, c.g0, c.b0);
-        return squares - (dr * dr + dg * dg + db * db) / float(Volume(c, &Moments::weight));
+    double Variance(const Box& c) const {
+        return double(Volume(c, &Moments::squares)) -
+               Score(Volume(c, &Moments::red), Volume(c, &Moments::green), Volume(c, &Moments::blue),
+                     Volume(c, &Moments::weight));
     }
 
-    // |sum|^2 / weight of one half of a cut box.
-    static float Score(int64_t r, int64_t g, int64_t b, int64_t w) {
-        return (float(r) * float(r) + float(g) * float(g) + float(b) * float(b)) / float(w);
+    // |sum|^2 / weight of a set of pixels.
+    static double Score(int64_t r, int64_t g, int64_t b, int64_t w) {
+        const double dr = double(r), dg = double(g), db = double(b);
+        return (dr * dr + dg * dg + db * db) / double(w);
     }
 
     // Finds the cut on `axis` between first and last (exclusive) that
     // maximises the sum over both halves of |sum|^2 / weight, which is the
     // cut minimising their summed variance. `cut` is -1 when no cut leaves
     // pixels on both sides.
-    float Maximise(const Box& c, Axis axis, int first, int last, int& cut, const Moments& whole) const {
+    double Maximise(const Box& c, Axis axis, int first, int last, int& cut, const Moments& whole) const {
         const int64_t baseR = Bottom(c, axis, &Moments::red), baseG = Bottom(c, axis, &Moments::green);
         const int64_t baseB = Bottom(c, axis, &Moments::blue), baseW = Bottom(c, axis, &Moments::weight);
-        float best = 0.0f;
+        double best = 0.0;
         cut = -1;
         for (int i = first; i < last; ++i) {
             int64_t halfR = baseR + Top(c, axis, i, &Moments::red);
@@ -209,7 +200,7 @@ private:
             int64_t halfB = baseB + Top(c, axis, i, &Moments::blue);
             int64_t halfW = baseW + Top(c, axis, i, &Moments::weight);
             if (halfW == 0) continue;
-            float score = Score(halfR, halfG, halfB, halfW);
+            double score = Score(halfR, halfG, halfB, halfW);
             halfR = whole.red - halfR, halfG = whole.green - halfG, halfB = whole.blue - halfB;
             halfW = whole.weight - halfW;
             if (halfW == 0) continue;
@@ -227,9 +218,9 @@ private:
         whole.red = Volume(a, &Moments::red), whole.green = Volume(a, &Moments::green);
         whole.blue = Volume(a, &Moments::blue), whole.weight = Volume(a, &Moments::weight);
         int cutR, cutG, cutB;
-        const float maxR = Maximise(a, kRed, a.r0 + 1, a.r1, cutR, whole);
-        const float maxG = Maximise(a, kGreen, a.g0 + 1, a.g1, cutG, whole);
-        const float maxB = Maximise(a, kBlue, a.b0 + 1, a.b1, cutB, whole);
+        const double maxR = Maximise(a, kRed, a.r0 + 1, a.r1, cutR, whole);
+        const double maxG = Maximise(a, kGreen, a.g0 + 1, a.g1, cutG, whole);
+        const double maxB = Maximise(a, kBlue, a.b0 + 1, a.b1, cutB, whole);
         Axis axis;
         if (maxR >= maxG && maxR >= maxB) {
             axis = kRed;
@@ -260,7 +251,6 @@ private:
     }
 
     std::vector<Moments> m_;  // the histogram, then its cumulative moments
-    std::vector<float> m2_;   // the same for the sums of squared channels
 };
 
 bool IsGreyRamp(const DibInfo& info, int bpp) {

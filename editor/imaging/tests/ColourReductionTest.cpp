@@ -157,6 +157,39 @@ TEST(ReduceColours, SerpentineErrorDiffusionInMemoryOrder) {
     EXPECT_GT(moved, 5);
 }
 
+// Two clusters of 16,384 pixels, each split evenly between two colours 200
+// apart on one channel: green on the left, blue on the right. One right-hand
+// pixel lies one step further out, so the right cluster's variance is larger
+// by about 200 out of 3.3e8 and its sums of squares run near 3e9. With three
+// colours the first cut parts the clusters and the second must split the
+// right one; variances rounded to single precision cannot tell them apart.
+TEST(ReduceColours, SplitsTheBoxOfLargestVarianceEvenByAHair) {
+    const int w = 256, h = 128;
+    auto colour = [&](int x, int y) {
+        const bool on = (x + y) % 2 == 0;
+        if (x == w - 1 && y == 1) return Rgba{255, 0, 201, 0};
+        return x < w / 2 ? Rgba{0, on ? 200 : 0, 0, 0} : Rgba{255, 0, on ? 200 : 0, 0};
+    };
+    DibImage image;
+    MakeImage(image, w, h, 24, colour);
+    ASSERT_EQ(image.ReduceColours(3, 8), 0);
+    ASSERT_EQ(image.BitsPerPixel(), 4);
+    int keptRight = 0, keptLeft = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool kept = PixelAt(image, x, y) == colour(x, y);
+            (x < w / 2 ? keptLeft : keptRight) += kept;
+        }
+    // The right cluster keeps its two colours (the outlying pixel takes 200);
+    // the left one is drawn with its mean, (0, 100, 0).
+    EXPECT_EQ(keptRight, w / 2 * h - 1);
+    EXPECT_EQ(keptLeft, 0);
+    const PaletteEntry& left = image.Info().colours[IndexAt(image, 0, 0)];
+    EXPECT_EQ(left.red, 0);
+    EXPECT_EQ(left.green, 100);
+    EXPECT_EQ(left.blue, 0);
+}
+
 TEST(ReduceColours, PhotographLikeImageUsesManyEntries) {
     DibImage image;
     MakeImage(image, 64, 48, 24, [](int x, int y) { return Rgba{x * 4, y * 5, (x * y) % 256, 0}; });
