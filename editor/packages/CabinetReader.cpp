@@ -126,7 +126,8 @@ bool CabinetReader::OpenImpl(const std::string& path) {
     error_ = CabinetError::None;
     baseName_ = BaseNameFromPath(path);
 
-    file_.open(path, std::ios::in | std::ios::binary);
+    // The platform's file functions find names without regard to case.
+    file_.open(files::Resolve(path), std::ios::in | std::ios::binary);
     if (!file_.is_open()) {
         error_ = CabinetError::OpenFailed;
         return false;
@@ -329,7 +330,7 @@ int CabinetReader::ExtractInto(const std::string& folder) {
         }
         std::ofstream out;
         if (safe) {
-            out.open(folder + entry.name, std::ios::out | std::ios::binary | std::ios::trunc);
+            out.open(files::Resolve(folder + entry.name), std::ios::out | std::ios::binary | std::ios::trunc);
             if (!out.is_open()) {
                 error_ = CabinetError::WriteFailed;
                 ok = false;
@@ -504,7 +505,7 @@ int CabinetReader::ReadSetupFile(const std::string& name) {
         ClearSetup();
         if (extractionFolder_.empty() || !IsPlainFileName(name)) return 0;
         const std::string path = extractionFolder_ + name;
-        std::ifstream in(path, std::ios::in | std::ios::binary);
+        std::ifstream in(files::Resolve(path), std::ios::in | std::ios::binary);
         if (!in.is_open()) return 0;
         in.seekg(0, std::ios::end);
         const std::streamoff size = in.tellg();

@@ -153,7 +153,8 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
             if (!blocks.Add(m.bytes.data(), m.bytes.size())) break;
             continue;
         }
-        std::ifstream in(m.sourcePath, std::ios::in | std::ios::binary);
+        // Found as the platform's file functions find it (without regard to case).
+        std::ifstream in(files::Resolve(m.sourcePath), std::ios::in | std::ios::binary);
         if (!in.is_open()) {
             error = "cannot read " + m.sourcePath;
             return false;

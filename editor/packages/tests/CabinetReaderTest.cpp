@@ -168,6 +168,20 @@ TEST(CabinetReaderExtract, DefaultFolderIsUnderTheTemporaryFolderAndEmptiedFirst
     files::RemoveTree(r2.ExtractionFolder());
 }
 
+TEST(CabinetReaderExtract, NamesAreFoundWithoutRegardToCase) {
+    // As on the desktop: the package opens under another spelling, and a
+    // member written over a file spelt differently replaces that file.
+    test::TempFolder dir, out;
+    WriteCab(dir, "Blue.tsk", RawCabinet::Sequential({{"a.001", Pattern(10, 1)}}).Bytes());
+    test::WriteText(out / "A.001", "older");
+    CabinetReader reader;
+    ASSERT_TRUE(reader.Open(dir / "BLUE.TSK"));
+    EXPECT_EQ(reader.ExtractTo(out.path()), 1);
+    const auto found = files::Find(out / "*");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(test::ReadBytes(out / found[0].name), Pattern(10, 1));
+}
+
 TEST(CabinetReaderExtract, EmptyCabinetSucceeds) {
     test::TempFolder dir, out;
     CabinetReader reader;

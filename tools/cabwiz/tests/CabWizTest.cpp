@@ -283,6 +283,24 @@ TEST(CabWiz, BadInfOrMissingSourceLeavesNoCabinet) {
     }
 }
 
+TEST(CabWiz, SourceFilesAreFoundWithoutRegardToCase) {
+    // The theme names its file "TdyWater.gif"; an earlier build left the
+    // working folder's copy spelt "tdywater.gif", and the export wrote into it.
+    test::TempFolder dir;
+    test::WriteBytes(dir / "tdywater.gif", Pattern(40000, 5));
+    test::WriteText(dir / "Today.INF", ThemeInf("Blue", {"TdyWater.gif"}, {}));
+    std::string cabinet, error;
+    ASSERT_TRUE(BuildCabinet(dir / "Today.INF", "POCKETPC2002", "", cabinet, error)) << error;
+    ThemePackageReader reader;
+    ASSERT_TRUE(reader.Open(cabinet));
+    ASSERT_EQ(reader.FileCount(), 2u);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(reader.ReadMember(1, bytes));
+    EXPECT_EQ(bytes, Pattern(40000, 5));
+    ASSERT_EQ(reader.ReadSetupFileFromCabinet(), 1);
+    EXPECT_EQ(reader.File(1).targetName, "TdyWater.gif");
+}
+
 TEST(CabWiz, ProgramTakesTheBuildsCommandLine) {
     if (!files::IsFile(CabWizProgram())) GTEST_SKIP() << "cabwiz not staged";
     ThemeFolder theme;
