@@ -42,6 +42,9 @@ bool SetReadOnly(const std::string& path, bool readOnly);
 bool CreateFolder(const std::string& path);
 // Creates every missing folder of the path.
 bool CreateFolders(const std::string& path);
+// Creates one new folder (the parent must exist): false when anything exists
+// at that path already, so that the caller owns the folder it made.
+bool CreateNewFolder(const std::string& path);
 // Removes a folder and everything below it; true when it is gone.
 bool RemoveTree(const std::string& path);
 

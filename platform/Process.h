@@ -27,6 +27,9 @@ bool Start(const std::string& program, const std::string& commandLine, const Sta
 // n backslashes, 2n+1 give n and a literal quote, other backslashes are literal.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// The id of the running process.
+unsigned long CurrentProcessId();
+
 // The file name of a program of that base name on this platform
 // ("CabWiz" -> "CabWiz.exe" on Windows, unchanged elsewhere).
 std::string ExecutableName(const std::string& baseName);

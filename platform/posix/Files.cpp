@@ -393,6 +393,13 @@ bool CreateFolder(const std::string& path) {
     return Stat(p, st) && S_ISDIR(st.st_mode);
 }
 
+bool CreateNewFolder(const std::string& path) {
+    std::string p = Normalise(path);
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    if (p.empty()) return false;
+    return ::mkdir(ResolveForCreate(p).c_str(), 0777) == 0;
+}
+
 bool CreateFolders(const std::string& path) {
     const std::string p = Normalise(path);
     if (p.empty()) return false;

@@ -32,6 +32,8 @@ private:
 
 std::string ExecutableName(const std::string& baseName) { return baseName; }
 
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
 bool Start(const std::string& program, const std::string& commandLine, const StartOptions& options, int* exitCode) {
     if (program.empty()) return false;
     const std::string path = files::Resolve(program);

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <utility>
 
+#include "platform/Files.h"
+
 namespace mrw {
 namespace {
 
@@ -188,7 +190,8 @@ ProfileFile ProfileFile::Parse(std::string_view text) {
 bool ProfileFile::Load(const std::string& path) {
     *this = ProfileFile();
     try {
-        std::ifstream in(path, std::ios::binary);
+        // Found without regard to case, like every file the program opens.
+        std::ifstream in(files::Resolve(path), std::ios::binary);
         if (!in) return false;
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (in.bad()) return false;
@@ -220,7 +223,8 @@ std::string ProfileFile::Serialize() const {
 bool ProfileFile::Save(const std::string& path) const {
     try {
         const std::string text = Serialize();
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        // An existing file of that name in other letter case is the one written.
+        std::ofstream out(files::Resolve(path), std::ios::binary | std::ios::trunc);
         if (!out) return false;
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.flush();
@@ -308,9 +312,11 @@ int ProfileFile::GetInt(const std::string& section, const std::string& key, int 
     const std::optional<std::string> value = Find(section, key);
     if (!value || value->empty()) return fallback;
     std::string_view digits(*value);
-    digits = digits.substr(0, kIntDigits);
-    // The Windows function sees a NUL-terminated string.
+    // The Windows function sees a NUL-terminated string: a value that starts
+    // with NUL reads as empty and gives the fallback.
     digits = digits.substr(0, digits.find('\0'));
+    if (digits.empty()) return fallback;
+    digits = digits.substr(0, kIntDigits);
     return static_cast<int>(ParseProfileInteger(digits));
 }
 

@@ -37,7 +37,8 @@ public:
 
     // Parses text (any bytes; NUL bytes and over-long lines are tolerated).
     static ProfileFile Parse(std::string_view text);
-    // Reads the file; false (and an empty profile) when it cannot be opened.
+    // Reads the file (found without regard to case, as every file); false (and
+    // an empty profile) when it cannot be opened.
     bool Load(const std::string& path);
     // Writes the file with CR LF line ends; false on any I/O error.
     bool Save(const std::string& path) const;
@@ -64,7 +65,7 @@ public:
     // is not a digit ("12abc" gives 12, "abc" gives 0). Only the first 29
     // characters of the value count, and the number wraps modulo 2^32 as in
     // the Windows function ("4294967297" gives 1, "-1" gives -1).
-    // `fallback` when the key is absent or its value empty.
+    // `fallback` when the key is absent or its value empty (or starts with NUL).
     int GetInt(const std::string& section, const std::string& key, int fallback) const;
 
     // WritePrivateProfileString. Section and key names are trimmed, leading

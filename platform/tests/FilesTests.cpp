@@ -132,6 +132,11 @@ TEST(FilesFolders, CreateNestedFoldersAndRemoveTreesWithReadOnlyFiles) {
     EXPECT_TRUE(IsDirectory(deep));
     EXPECT_TRUE(CreateFolder(deep));  // already there
     EXPECT_TRUE(CreateFolders(deep + s));
+    // Exclusive creation: only the caller that made the folder succeeds.
+    EXPECT_FALSE(CreateNewFolder(deep));
+    EXPECT_TRUE(CreateNewFolder(deep + s + "own" + s));
+    EXPECT_FALSE(CreateNewFolder(deep + s + "own"));
+    EXPECT_FALSE(CreateNewFolder(dir / "missing" + s + "own"));
     WriteText(deep + s + "f.txt", "x");
     ASSERT_TRUE(SetReadOnly(deep + s + "f.txt", true));
     WriteText(dir / "a" + s + "g.txt", "y");

@@ -143,7 +143,19 @@ bool Replace(const std::string& from, const std::string& to) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // While another program replaces or reads the same target, the rename is
+    // refused for a moment (access denied, sharing violation): try again
+    // briefly before giving up.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        const bool transient =
+            error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!transient || attempt >= 50 || !IsFile(from)) return false;
+        const DWORD now = Attributes(to);
+        if (now != INVALID_FILE_ATTRIBUTES && (now & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
+        Sleep(10);
+    }
 }
 
 bool Delete(const std::string& path) {
@@ -175,6 +187,11 @@ bool CreateFolder(const std::string& path) {
     if (path.empty()) return false;
     const std::string p = WithoutTrailingSeparator(path);
     return CreateDirectoryA(p.c_str(), nullptr) != 0 || IsDirectory(p);
+}
+
+bool CreateNewFolder(const std::string& path) {
+    if (path.empty()) return false;
+    return CreateDirectoryA(WithoutTrailingSeparator(path).c_str(), nullptr) != 0;
 }
 
 bool CreateFolders(const std::string& path) {

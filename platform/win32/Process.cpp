@@ -27,6 +27,8 @@ private:
 
 std::string ExecutableName(const std::string& baseName) { return baseName + ".exe"; }
 
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
 bool Start(const std::string& program, const std::string& commandLine, const StartOptions& options, int* exitCode) {
     if (program.empty()) return false;
     // CreateProcessA may write into the command line.

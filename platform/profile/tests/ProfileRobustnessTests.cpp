@@ -92,6 +92,11 @@ TEST(ProfileRobustness, NulBytesAreOrdinaryCharacters) {
     EXPECT_EQ(p.SectionNames(), (std::vector<std::string>{std::string("Th\0eme", 6), "Theme"}));
     EXPECT_EQ(p.GetString(std::string("TH\0EME", 6), std::string("al\0ias", 6)), std::string("a\0b", 3));
     EXPECT_EQ(p.GetString("Theme", "Alias"), "c");
+    // Numbers are read up to the first NUL; nothing before it reads as empty.
+    static const char kNumbers[] = "[n]\r\na=\0\x31\r\nb=12\0\x33\r\n";
+    const ProfileFile numbers = ProfileFile::Parse(std::string(kNumbers, sizeof(kNumbers) - 1));
+    EXPECT_EQ(numbers.GetInt("n", "a", 7), 7);
+    EXPECT_EQ(numbers.GetInt("n", "b", 7), 12);
     // The line of NULs is kept as it is.
     EXPECT_EQ(p.Serialize(), text);
 

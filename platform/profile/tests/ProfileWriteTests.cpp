@@ -141,6 +141,13 @@ TEST(ProfileWrite, SaveAndLoadFiles) {
     EXPECT_EQ(loaded.GetString("theme", "alias"), "Blue");
     EXPECT_EQ(loaded.GetInt("theme", "tsktype", 0), 1);
 
+    // The file's name in other letter case is the same file, to read and to write.
+    ASSERT_TRUE(loaded.Load(folder / "THEME.THM"));
+    EXPECT_EQ(loaded.GetString("Theme", "Alias"), "Blue");
+    p.WriteString("Theme", "Alias", "Red");
+    ASSERT_TRUE(p.Save(folder / "Theme.Thm"));
+    EXPECT_EQ(test::ReadText(path), "[Theme]\r\nAlias=Red\r\nTskType=1\r\n");
+
     // A file that cannot be opened leaves an empty profile.
     EXPECT_FALSE(loaded.Load(folder / "missing.thm"));
     EXPECT_TRUE(loaded.SectionNames().empty());
