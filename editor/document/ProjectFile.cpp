@@ -1,4 +1,5 @@
 // Reading and writing the theme project file "<name>.THM".
+#include <atomic>
 #include <cstdio>
 
 #include "editor/document/ColourTable.h"
@@ -7,6 +8,7 @@
 #include "editor/imaging/ImageFormat.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "platform/profile/ProfileFile.h"
 
 namespace mrw {
@@ -19,6 +21,15 @@ const char kTheme[] = "Theme";
 const char kCustomColours[] = "CustomColors";
 
 std::string NumberedSection(const char* prefix, size_t i) { return prefix + std::to_string(i); }
+
+// The name the new file is written under before it replaces the project:
+// one of this save alone (process id and a counter), so that two programs
+// saving the same project at once never write into each other's file.
+std::string TemporarySaveName(const std::string& projectPath) {
+    static std::atomic<unsigned> counter{0};
+    return projectPath + "." + std::to_string(process::CurrentProcessId()) + "-" + std::to_string(counter++) +
+           ".new";
+}
 
 void ReadHeader(ThemeDocument& doc, const ProfileFile& file, const std::string& path) {
     std::string alias = file.GetString(kTheme, "Alias");
@@ -34,7 +45,7 @@ std::unique_ptr<ThemeFile> LoadFileSection(const ProfileFile& file, const std::s
     if (type == 0) {
         std::string name = file.GetString(section, "Name");
         if (name.size() > kMaxPath) name.resize(kMaxPath);
-        if (DetectImageFormat(projectFolder + name) != kImageNotRecognised) type = kKindImage;
+        if (ProbeMemberFile(projectFolder + name) != kImageNotRecognised) type = kKindImage;
     }
     if (type == kKindImage) {
         auto image = std::make_unique<ThemeImage>();
@@ -138,7 +149,7 @@ int ThemeDocument::SaveProject(const std::string& pathArgument) {
 
     // The complete file goes beside the old one and replaces it in one step,
     // so that a failure half-way never loses the theme.
-    const std::string temporary = projectPath + ".new";
+    const std::string temporary = TemporarySaveName(projectPath);
     if (!file.Save(temporary) || !files::Replace(temporary, projectPath)) {
         files::Delete(temporary);
         for (size_t i = 0; i < files.size(); ++i) files[i]->previousName = previousNames[i];

@@ -4,6 +4,7 @@
 
 #include "editor/document/ColourTable.h"
 #include "editor/document/ProjectValues.h"
+#include "editor/imaging/ImageFormat.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/profile/ProfileFile.h"
@@ -41,6 +42,11 @@ std::string RealNameFromMemberName(const std::string& name, const std::string& a
 }
 
 }  // namespace
+
+int ProbeMemberFile(const std::string& path) {
+    if (path.empty() || files::IsDirectory(path)) return -1;
+    return DetectImageFormat(path);
+}
 
 // ---- ThemeElement ----
 
@@ -103,7 +109,12 @@ bool ThemeFile::PlaceFile(const std::string& sourcePath, const std::string& dest
         const std::string candidate = alias + tag + digits + extension;
         const std::string target = paths::Join(destinationFolder, candidate);
         if (files::Exists(target)) continue;
-        if (!files::Copy(sourcePath, target, true)) return false;
+        if (!files::Copy(sourcePath, target, true)) {
+            // Another process took the name between the test and the copy
+            // (a failed copy leaves nothing behind): the next name then.
+            if (files::Exists(target)) continue;
+            return false;
+        }
         files::SetReadOnly(target, false);
         // An earlier copy that was never saved into the project is dropped
         // only now that its replacement is in place.

@@ -28,6 +28,8 @@ void WriteJson(const ThemeDocument& doc) {
     w.Field("alias", doc.alias);
     w.Field("projectPath", doc.projectPath);
     w.Field("projectFolder", doc.projectFolder);
+    w.Field("packageFile", doc.packageFile);
+    w.Field("modified", doc.modified);
     w.Field("tskType", doc.tskType);
     w.Field("pdaColours", doc.pdaColours);
     w.Field("note", doc.note);

@@ -107,9 +107,14 @@ TEST_F(ProjectFile, UntypedFileSectionsAreResolvedByProbingTheMember) {
     const std::string path = Project(
         "[Theme]\r\nAlias=Blue\r\n[File0]\r\nName=pic.gif\r\nRealname=x.gif\r\n"
         "[File1]\r\nName=page.htm\r\nRealname=vx5n.htm\r\n"
-        "[File2]\r\nName=missing.bin\r\nRealname=m.bin\r\n");
+        "[File2]\r\nName=missing.bin\r\nRealname=m.bin\r\n"
+        "[File3]\r\nRealname=nothing\r\n"  // no member at all: probed as unopenable, dropped as an image without Name
+        "[File4]\r\nName=sub\r\nRealname=s\r\n");  // a folder cannot be opened as a file either
+    ASSERT_TRUE(files::CreateFolder(dir / "sub"));
     auto doc = Open(path);
-    ASSERT_EQ(doc->files.size(), 3u);
+    ASSERT_EQ(doc->files.size(), 4u);
+    EXPECT_EQ(doc->files[3]->kind, kKindImage);
+    EXPECT_EQ(doc->files[3]->name, "sub");
     EXPECT_EQ(doc->files[0]->kind, kKindImage);
     EXPECT_NE(dynamic_cast<ThemeImage*>(doc->files[0].get()), nullptr);
     EXPECT_EQ(doc->files[1]->kind, 0);  // a plain file keeps the kind it was loaded with
@@ -173,6 +178,34 @@ TEST_F(ProjectFile, OldColourSectionsBecomeColourEntriesAndAreRewritten) {
     EXPECT_EQ(stored.GetString("Reg0", "Data"), "ff,00,00,00");
 }
 
+TEST_F(ProjectFile, ForeignFileIsRewrittenInTheWriterOrderByteForByte) {
+    const std::string path = Project(
+        "; made by another program\n\n[theme]\n alias = Old \nTskType=1\nNote=a<crlf>b\n"
+        "[Reg7]\nSubKey=HKCU,Software\\X\nName=v\nData=1,AB\ntype=4\n"
+        "[color16]\nRed=255\n[File9]\nName=page.htm\nRealname=vx5n.htm\ntype=3\n[CustomColors]\n2=255\n");
+    auto doc = Open(path);
+    const std::string k = "SubKey=HKLM,Software\\Microsoft\\Color\r\n";
+    const std::string expectedStart =
+        "[Theme]\r\nPDAcolors=1\r\nAlias=Old\r\nNote=a<crlf>b\r\nTskType=1\r\nAnimationHeight=150\r\n"
+        "AnimationBkColor=255,255,255\r\n"
+        "[File0]\r\nName=page.htm\r\nRealname=vx5n.htm\r\ntype=3\r\n"
+        "[Reg0]\r\nSubKey=HKCU,Software\\X\r\nName=v\r\nFlags=0\r\nData=01,ab\r\ntype=4\r\n"
+        "[Reg1]\r\n" + k + "Name=16\r\nFlags=1\r\nData=ff,00,00,00\r\ntype=2\r\n"
+        "[Reg2]\r\n" + k + "Name=4\r\nFlags=1\r\nData=00,00,00,00\r\ntype=2\r\n"
+        "[Reg3]\r\n" + k + "Name=5\r\nFlags=1\r\nData=77,77,77,00\r\ntype=2\r\n";
+    const std::string expectedEnd =
+        "[Reg22]\r\n" + k + "Name=40\r\nFlags=1\r\nData=00,00,00,00\r\ntype=2\r\n"
+        "[CustomColors]\r\n0=16777215\r\n1=16777215\r\n2=255\r\n3=16777215\r\n4=16777215\r\n"
+        "5=16777215\r\n6=16777215\r\n7=16777215\r\n8=16777215\r\n9=16777215\r\n10=16777215\r\n"
+        "11=16777215\r\n12=16777215\r\n13=16777215\r\n14=16777215\r\n15=16777215\r\n";
+    const std::string written = test::ReadText(path);
+    EXPECT_EQ(written.substr(0, expectedStart.size()), expectedStart);
+    ASSERT_GE(written.size(), expectedEnd.size());
+    EXPECT_EQ(written.substr(written.size() - expectedEnd.size()), expectedEnd);
+    EXPECT_EQ(Reread(path).SectionNames().size(), 1u + 1u + 23u + 1u);
+    EXPECT_EQ(doc->files[0]->kind, kKindFile);
+}
+
 TEST_F(ProjectFile, ThemeWithoutColoursGainsTheWholeTableInOrder) {
     const std::string path = Project("[Theme]\r\nAlias=Blue\r\nPDAcolors=0\r\n");
     auto doc = Open(path);
@@ -206,6 +239,20 @@ TEST_F(ProjectFile, MissingProjectFileLoadsDefaultsAndIsWritten) {
     EXPECT_EQ(doc->registryEntries.size(), size_t(kColourTableSize));
     ASSERT_TRUE(files::IsFile(path));
     EXPECT_EQ(Reread(path).GetString("Theme", "Alias"), "New");
+}
+
+TEST_F(ProjectFile, ProjectNamedInOtherLetterCaseIsTheSameFile) {
+    // Completing the colours rewrites the file the theme was read from; it
+    // must never be replaced by defaults because its name was spelt otherwise.
+    Project("[Theme]\r\nAlias=Case\r\nPDAcolors=2\r\n[File0]\r\nName=x.htm\r\nRealname=x.htm\r\ntype=3\r\n",
+            "Case.THM");
+    auto doc = Open(dir / "case.thm");
+    EXPECT_EQ(doc->alias, "Case");
+    EXPECT_EQ(doc->pdaColours, 2);
+    ASSERT_EQ(doc->files.size(), 1u);
+    ASSERT_EQ(files::Find(dir / "*.thm").size(), 1u);
+    EXPECT_EQ(Reread(dir / "Case.THM").GetString("File0", "Name"), "x.htm");
+    EXPECT_EQ(Reread(dir / "Case.THM").GetString("Reg21", "Name"), "40");
 }
 
 TEST_F(ProjectFile, NoUsablePathGivesDefaultsAndWritesNothing) {
@@ -260,11 +307,22 @@ TEST_F(ProjectFile, FailedSaveKeepsTheOldFileAndTheModifiedState) {
     const std::string before = test::ReadText(path);
     doc.note = "changed";
     doc.modified = true;
-    // A folder in the way of the temporary file makes the write fail.
-    ASSERT_TRUE(files::CreateFolder(path + ".new"));
+    // A read-only project cannot be replaced.
+    ASSERT_TRUE(files::SetReadOnly(path, true));
     EXPECT_EQ(doc.SaveProject(), 0);
     EXPECT_TRUE(doc.modified);
     EXPECT_EQ(test::ReadText(path), before);
+    EXPECT_EQ(files::Find(dir / "*.new").size(), 0u);  // the new copy is not left lying about
+    ASSERT_TRUE(files::SetReadOnly(path, false));
+
+    // The new copy is written under a name of this save alone: whatever lies
+    // at the old fixed name (a folder, another program's half-written file)
+    // neither stops the save nor ends up in the project.
+    ASSERT_TRUE(files::CreateFolder(path + ".new"));
+    EXPECT_EQ(doc.SaveProject(), 1);
+    EXPECT_FALSE(doc.modified);
+    EXPECT_EQ(Reread(path).GetString("Theme", "Note"), "changed");
+    EXPECT_TRUE(files::IsDirectory(path + ".new"));
 }
 
 TEST_F(ProjectFile, HostileProjectFilesLoadWithDefaultsKeyByKey) {
@@ -272,9 +330,13 @@ TEST_F(ProjectFile, HostileProjectFilesLoadWithDefaultsKeyByKey) {
     const char binary[] = "\0\x01\xff[File0\r\nName";
     junk += std::string(binary, sizeof binary - 1);
     junk += "\r\n[Reg0]\r\ntype=2\r\nData=" + std::string(100000, ',') + "\r\nkeywithoutvalue\r\n";
+    // A value that starts with NUL reads as empty, so the default applies.
+    junk += "[CustomColors]\r\n0=" + std::string(1, '\0') + "7\r\n1=x\r\n";
     for (int i = 0; i < 3000; ++i) junk += "[File" + std::to_string(i) + "]\r\ntype=1\r\n";
     auto doc = Open(Project(junk));
     EXPECT_EQ(doc->pdaColours, 0);
+    EXPECT_EQ(doc->customColours[0], 0xFFFFFFu);
+    EXPECT_EQ(doc->customColours[1], 0u);
     EXPECT_GE(doc->animationHeight, 1);
     EXPECT_LE(doc->animationHeight, 320);
     EXPECT_TRUE(doc->files.empty());  // image sections without Name are dropped

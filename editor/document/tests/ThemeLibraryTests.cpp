@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "editor/document/NewTheme.h"
+#include "editor/imaging/ImageFormat.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeLibrary.h"
 #include "platform/Prompter.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "platform/ResourceText.h"
 #include "testing/TestSupport.h"
 
@@ -78,6 +81,64 @@ TEST(ThemeNames, DialogRefusalsComeInTheirOrder) {
     EXPECT_FALSE(ReportThemeNameCheck(ThemeNameCheck::kExists, "Blue"));
     prompter.answers = {kIdYes};
     EXPECT_TRUE(ReportThemeNameCheck(ThemeNameCheck::kExists, "Blue"));
+}
+
+}  // namespace
+}  // namespace mrw
+
+namespace mrw {
+namespace {
+
+// What new themes leave in the shared temporary folder.
+std::vector<files::FoundEntry> ScratchLeftOvers() {
+    return files::Find(paths::WithTrailingSeparator(files::TempFolder() + "mrw") + "new-*");
+}
+
+TEST(NewTheme, MadeWithWhiteImagesAndTheColourTableAndNoScratchLeftBehind) {
+    test::TempFolder dir;
+    // A folder of the name an earlier version used for every "Blue", left
+    // behind by someone else, is neither needed nor touched.
+    const std::string stale = paths::WithTrailingSeparator(files::TempFolder() + "mrw") + "new-Blue";
+    ASSERT_TRUE(files::CreateFolders(stale));
+    test::WriteText(stale + "/tdywater.gif", "not a picture");
+    ThemeLibrary library;
+    library.Scan(dir.path());
+    ThemeDocument* doc = CreateNewTheme(library, "Blue");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->files.size(), 2u);
+    EXPECT_EQ(doc->files[0]->name, "BlueTDY000.gif");
+    EXPECT_EQ(doc->files[1]->name, "BlueSTA000.gif");
+    EXPECT_EQ(DetectImageFormat(dir / "BlueTDY000.gif"), kImageGif);
+    EXPECT_EQ(doc->registryEntries.size(), 22u);
+    EXPECT_EQ(test::ReadText(stale + "/tdywater.gif"), "not a picture");
+    files::RemoveTree(stale);
+    EXPECT_TRUE(ScratchLeftOvers().empty());
+}
+
+TEST(NewTheme, SameNameMadeAtOnceNeverCollides) {
+    // Each round two makers create "Blue" at the same moment: once in two
+    // libraries, once in the same library. Every call must succeed with
+    // members of its own, and no scratch folder may stay behind.
+    for (int round = 0; round < 10; ++round) {
+        test::TempFolder a, b, c;
+        for (bool shared : {false, true}) {
+            ThemeLibrary first, second;
+            first.Scan(shared ? c.path() : a.path());
+            second.Scan(shared ? c.path() : b.path());
+            ThemeDocument* made[2] = {nullptr, nullptr};
+            std::thread other([&] { made[1] = CreateNewTheme(second, "Blue"); });
+            made[0] = CreateNewTheme(first, "Blue");
+            other.join();
+            ASSERT_NE(made[0], nullptr) << "round " << round;
+            ASSERT_NE(made[1], nullptr) << "round " << round;
+            if (shared) {
+                EXPECT_NE(made[0]->files[0]->name, made[1]->files[0]->name);
+            }
+            for (ThemeDocument* doc : made)
+                for (const auto& f : doc->files) EXPECT_TRUE(files::IsFile(doc->projectFolder + f->name));
+        }
+        EXPECT_TRUE(ScratchLeftOvers().empty());
+    }
 }
 
 }  // namespace
