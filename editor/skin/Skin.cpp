@@ -237,13 +237,15 @@ void Skin::OnButtonDown(unsigned flags, int x, int y) {
     }
 }
 
+// Hidden elements take no input at all: a release or double click over a
+// hidden element (a page of another group, say) belongs to what is shown there.
 void Skin::OnButtonUp(unsigned flags, int x, int y) {
     HideToolTip();
     if (capturedControl_) {
         capturedControl_->OnButtonUp(flags, x, y);
         return;
     }
-    if (SkinControl* c = ElementAt(x, y, false)) {
+    if (SkinControl* c = ElementAt(x, y, true)) {
         pressedControl_ = c;
         c->OnButtonUp(flags, x, y);
     }
@@ -255,7 +257,7 @@ void Skin::OnDoubleClick(unsigned flags, int x, int y) {
         capturedControl_->OnDoubleClick(flags, x, y);
         return;
     }
-    if (SkinControl* c = ElementAt(x, y, false)) {
+    if (SkinControl* c = ElementAt(x, y, true)) {
         pressedControl_ = c;
         c->OnDoubleClick(flags, x, y);
     }

@@ -157,6 +157,28 @@ TEST_F(SkinActionsTest, DoubleClickFiresRepeatAction) {
     EXPECT_EQ(owner.posted[0].text, "Go");
 }
 
+TEST_F(SkinActionsTest, HiddenElementsTakeNoInput) {
+    ASSERT_EQ(Load("[shown]\r\ntype=image\r\nWindow=0,0,50,50\r\npos=0,0\r\nAction=Shown\r\n"
+                   "[hidden]\r\ntype=image\r\nWindow=0,0,50,50\r\npos=0,0\r\nAction=Hidden\r\nshow=0\r\n"
+                   "[counter]\r\ntype=multistate\r\nSize=10,10\r\nPos=60,60\r\nAction=5\r\nshow=0\r\n"),
+              0);
+    Click(10, 10);
+    skin.OnDoubleClick(0, 10, 10);
+    ASSERT_EQ(owner.posted.size(), 2u);
+    EXPECT_EQ(owner.posted[0].text, "Shown");
+    EXPECT_EQ(owner.posted[1].wParam, kSkinActionRepeat);
+    EXPECT_EQ(owner.posted[1].text, "Shown");
+    // A release over a hidden multistate posts nothing.
+    owner.Clear();
+    skin.OnButtonUp(0, 65, 65);
+    EXPECT_TRUE(owner.posted.empty());
+    // Shown again, it takes the double click.
+    skin.SetVisibleByName("hidden", true);
+    skin.OnDoubleClick(0, 10, 10);
+    ASSERT_EQ(owner.posted.size(), 1u);
+    EXPECT_EQ(owner.posted[0].text, "Hidden");
+}
+
 TEST_F(SkinActionsTest, TextHitsOnlyItsDrawnExtent) {
     ASSERT_EQ(Load("[back]\r\ntype=button\r\nSize=100,100\r\nPos=0,0\r\nAction=1\r\n"
                    "[label]\r\ntype=text\r\ntext=abc\r\nWindow=10,10,90,60\r\nAction=2\r\n"),

@@ -306,6 +306,31 @@ TEST_F(ScreenActions, ClicksOnTheTemplateReachTheTable) {
     EXPECT_EQ(page.selections.back().name, "CE_COLOR_7");
 }
 
+// A double click opens the editor of what the user sees there, not of a
+// hidden element of the calendar page or the notification tray above it.
+TEST_F(ScreenActions, DoubleClicksGoToVisibleElements) {
+    const SkinControl* date = preview.GetSkin().FindControl("Date");
+    ASSERT_NE(date, nullptr);
+    const int x = date->Rect().left + 4, y = date->Rect().top + 4;
+    window.Post(kWmLButtonDown, 0, intptr_t(x | (y << 16)));
+    window.Post(kWmLButtonUp, 0, intptr_t(x | (y << 16)));
+    window.Post(kWmLButtonDblClk, 0, intptr_t(x | (y << 16)));
+    window.Post(kWmLButtonUp, 0, intptr_t(x | (y << 16)));
+    window.Pump();
+    ASSERT_EQ(page.selections.size(), 2u);
+    EXPECT_EQ(page.selections[1].name, "CE_COLOR_4");
+    EXPECT_EQ(page.selections[1].state, 2u);
+    EXPECT_FALSE(preview.CalendarShown());
+
+    // The tray area under the hidden message icon shows the alert.
+    page.selections.clear();
+    window.Post(kWmLButtonDblClk, 0, intptr_t(150 | (10 << 16)));
+    window.Pump();
+    ASSERT_EQ(page.selections.size(), 1u);
+    EXPECT_EQ(page.selections[0].name, "CE_COLOR_10");
+    EXPECT_TRUE(preview.CriticalShown());
+}
+
 TEST_F(ScreenActions, ChildClicksArePassedToTheScreen) {
     preview.OnSkinAction("SWITCH_MENU");
     PreviewWindow& menuWindow = *preview.MenuWindow();
