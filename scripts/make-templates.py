@@ -483,6 +483,10 @@ class Skin:
 TITLE_H = 26           # title bar
 BAR_TOP = 294          # command bar
 ROW_H = 23             # one line of the Today screen
+# A text's click area is its measured extent from the top of its window, so
+# text windows hug their line (16 pixels) rather than fill a taller bar or row.
+TEXT_H = 16
+TITLE_T, TITLE_B = (TITLE_H - TEXT_H) // 2, (TITLE_H + TEXT_H) // 2
 
 
 def today_screen(style, kind):
@@ -535,14 +539,16 @@ def today_screen(style, kind):
     s.hotspot("Start edge", 60, 0, 72, TITLE_H, Action="CE_COLOR_5")
     s.icon("Start flag", "flag", 5, 5, Action="SWITCH_MENU")
     if new03 or kind == "taskbar":
-        s.text("Start shadow", "%START%", col(8), 25, 1, 72, TITLE_H + 1, font="Bold", Action="CE_COLOR_8")
-    s.text("Start", "%START%", col(9), 24, 0, 72, TITLE_H, font="Bold", Action="SWITCH_MENU")
+        s.text("Start shadow", "%START%", col(8), 25, TITLE_T + 1, 72, TITLE_B + 1, font="Bold",
+               Action="CE_COLOR_8")
+    s.text("Start", "%START%", col(9), 24, TITLE_T, 72, TITLE_B, font="Bold", Action="SWITCH_MENU")
     s.icon("Reminder", "bell", 128, 5, Action="SWITCH_NORMAL")
     s.icon("Speaker", "speaker", 186, 5, Action="CE_COLOR_9")
     if new03 or kind == "taskbar":
-        s.text("Clock shadow", "10:38", col(8), 201, 1, 238, TITLE_H + 1, fmt="SINGLELINE|VCENTER|RIGHT",
+        s.text("Clock shadow", "10:38", col(8), 201, TITLE_T + 1, 238, TITLE_B + 1, fmt="SINGLELINE|VCENTER|RIGHT",
                Action="CE_COLOR_8")
-    s.text("Clock", "10:38", col(9), 200, 0, 237, TITLE_H, fmt="SINGLELINE|VCENTER|RIGHT", Action="CE_COLOR_9")
+    s.text("Clock", "10:38", col(9), 200, TITLE_T, 237, TITLE_B, fmt="SINGLELINE|VCENTER|RIGHT",
+           Action="CE_COLOR_9")
 
     # ---- Today lines
     y = TITLE_H
@@ -577,7 +583,8 @@ def today_screen(style, kind):
         if action == "SWITCH_CALENDAR":
             s.hotspot(name + " row", 0, y + 1, 240, y + ROW_H, Action="SWITCH_CALENDAR")
         s.icon(name + " icon", icon, 5, y + (ROW_H - 16) // 2 + 1, Action=action)
-        s.text(name, text, col(4), 27, y + 1, 236, y + ROW_H, font=font, Action=action)
+        text_t = y + 1 + (ROW_H - 1 - TEXT_H) // 2
+        s.text(name, text, col(4), 27, text_t, 236, text_t + TEXT_H, font=font, Action=action)
         y += ROW_H
         if n == 0 and new03:
             continue  # the band ends the date line
@@ -593,7 +600,8 @@ def today_screen(style, kind):
     s.hotspot("CE_COLOR_7", 0, BAR_TOP, 240, 320, "The command bar selects its colour.")
     # The command bar's texts are menu texts, black on the bar's colour (the
     # Today text colour is chosen for the picture and may vanish on the bar).
-    s.text("New", "%NEW%", "0,0,0", 6, BAR_TOP + 1, 40, 320, font="Bold", Action="CE_COLOR_7")
+    bar_t = BAR_TOP + (320 - BAR_TOP - TEXT_H) // 2
+    s.text("New", "%NEW%", "0,0,0", 6, bar_t, 40, bar_t + TEXT_H, font="Bold", Action="CE_COLOR_7")
     s.icon("New arrow", "uparrow", 36, BAR_TOP + 5)
     s.icon("Input panel", "keyboard", 200 if not new03 else 112, BAR_TOP + 5, Action="CE_COLOR_7")
     s.icon("Input arrow", "uparrow", 216 if not new03 else 128, BAR_TOP + 5)
@@ -608,15 +616,16 @@ def today_screen(style, kind):
         s.icon("Calendar flag", "flag", 5, 5, Action="SWITCH_MENU", **g)
         s.icon("Calendar bell", "bell", 128, 5, Action="SWITCH_NORMAL", **g)
         s.icon("Calendar speaker", "speaker", 186, 5, Action="CE_COLOR_9", **g)
-        s.text("Calendar clock shadow", "10:38", col(8), 201, 1, 238, TITLE_H + 1, fmt="SINGLELINE|VCENTER|RIGHT",
-               Action="CE_COLOR_8", **g)
-        s.text("Calendar clock", "10:38", col(9), 200, 0, 237, TITLE_H, fmt="SINGLELINE|VCENTER|RIGHT",
+        s.text("Calendar clock shadow", "10:38", col(8), 201, TITLE_T + 1, 238, TITLE_B + 1,
+               fmt="SINGLELINE|VCENTER|RIGHT", Action="CE_COLOR_8", **g)
+        s.text("Calendar clock", "10:38", col(9), 200, TITLE_T, 237, TITLE_B, fmt="SINGLELINE|VCENTER|RIGHT",
                Action="CE_COLOR_9", **g)
-        s.text("Calendar title shadow", "%CALENDAR%", col(8), 27, 1, 121, TITLE_H + 1, font="Bold",
+        s.text("Calendar title shadow", "%CALENDAR%", col(8), 27, TITLE_T + 1, 121, TITLE_B + 1, font="Bold",
                Action="CE_COLOR_8", **g)
     else:
         s.rect("Calendar title back", col(8), 24, 0, 120, TITLE_H, **g)
-    s.text("Calendar title", "%CALENDAR%", col(9), 26, 0, 120, TITLE_H, font="Bold", Action="SWITCH_TODAY", **g)
+    s.text("Calendar title", "%CALENDAR%", col(9), 26, TITLE_T, 120, TITLE_B, font="Bold", Action="SWITCH_TODAY",
+           **g)
     hy = TITLE_H
     if new03:
         s.section("Calendar header", type="GradientRect", LeftColor=col(15), RightColor=col(16),
@@ -626,8 +635,8 @@ def today_screen(style, kind):
         s.hotspot("Calendar header hot", 0, hy, 240, hy + 20, Action="SWITCH_TODAY", **g)
     # The calendar is an application page: its texts are black on white, not
     # in the Today screen's text colour.
-    s.text("Calendar day", "%SHORTDATE%", "0,0,0", 6, hy, 70, hy + 20, font="Bold", Action="SWITCH_TODAY", **g)
-    s.text("Calendar week", "S  M  T  W  T  F  S", "0,0,0", 80, hy, 236, hy + 20, fmt="SINGLELINE|VCENTER|RIGHT",
+    s.text("Calendar day", "%SHORTDATE%", "0,0,0", 6, hy + 2, 70, hy + 18, font="Bold", Action="SWITCH_TODAY", **g)
+    s.text("Calendar week", "S  M  T  W  T  F  S", "0,0,0", 80, hy + 2, 236, hy + 18, fmt="SINGLELINE|VCENTER|RIGHT",
            font="Small", Action="SWITCH_TODAY", **g)
     top = hy + 20
     for k, hour in enumerate(range(8, 18)):
