@@ -315,16 +315,17 @@ KEY = (255, 0, 255, 255)  # the colour outside the shape (ExcludeColor 255,0,255
 
 def bubble(w, h, tail_x, tail_top, body_top, path, face, border):
     """A rounded balloon with a tail rising to (tail_x, tail_top)."""
-    c = Canvas(w, h, KEY)
+    c = Canvas(w, h)
     outline = [(tail_x - 7, body_top + 1), (tail_x + 1, tail_top), (tail_x + 6, body_top + 1)]
     c.round_rect(0, body_top, w, h, 7, border)
     c.polygon(outline, border)
     c.round_rect(1, body_top + 1, w - 1, h - 1, 6, face)
     c.polygon([(tail_x - 5.3, body_top + 1.6), (tail_x + 1, tail_top + 2.2), (tail_x + 4.6, body_top + 1.6)], face)
-    # Everything the shape keeps is fully opaque; pixels between face and key
-    # colour snap to one of the two so that the outline stays clean.
+    # The window shape keeps a pixel or drops it, so the balloon is drawn on
+    # nothing and each edge pixel either keeps its own colour, fully opaque,
+    # or becomes the key colour: no edge pixel mixes with the key colour.
     for p in c.px:
-        if p[:3] != list(KEY[:3]) and (abs(p[0] - 255) + p[1] + abs(p[2] - 255)) < 150:
+        if p[3] < 128:
             p[:] = list(KEY)
         p[3] = 255
     c.png(path, alpha=False)
