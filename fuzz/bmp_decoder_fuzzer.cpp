@@ -6,20 +6,10 @@
 #include <vector>
 
 #include "editor/imaging/Codecs.h"
-#include "platform/Prompter.h"
-
-namespace {
-
-class SilentPrompter : public mrw::Prompter {
-public:
-    int Show(const std::string&, unsigned) override { return mrw::kIdOk; }
-};
-
-}  // namespace
+#include "fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentPrompter silent;
-    static mrw::ScopedPrompter guard(silent);
+    mrw::fuzz::SilencePrompts();
     mrw::DibImage image;
     if (mrw::imaging::DecodeBmp(data, size, image) != 0) return 0;
     if (image.Width() <= 0 || image.Height() <= 0 || !image.Bits()) std::abort();

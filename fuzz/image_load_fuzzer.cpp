@@ -6,20 +6,10 @@
 
 #include "editor/imaging/Codecs.h"
 #include "editor/imaging/DibImage.h"
-#include "platform/Prompter.h"
-
-namespace {
-
-class SilentPrompter : public mrw::Prompter {
-public:
-    int Show(const std::string&, unsigned) override { return mrw::kIdOk; }
-};
-
-}  // namespace
+#include "fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentPrompter silent;
-    static mrw::ScopedPrompter guard(silent);
+    mrw::fuzz::SilencePrompts();
     mrw::DibImage image;
     const int result = image.LoadFromMemory(data, size, "fuzz.t4c");
     if (result != 0) {

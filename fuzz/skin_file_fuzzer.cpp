@@ -9,7 +9,7 @@
 #include "editor/skin/Skin.h"
 #include "editor/skin/SkinFile.h"
 #include "platform/Files.h"
-#include "platform/Prompter.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -24,11 +24,6 @@ public:
     void StartTimer(int, int) override {}
     void StopTimer(int) override {}
     void Invalidate(const mrw::SkinRect&) override {}
-};
-
-class QuietPrompter : public mrw::Prompter {
-public:
-    int Show(const std::string&, unsigned) override { return mrw::kIdOk; }
 };
 
 const std::string& PictureFolder() {
@@ -56,8 +51,7 @@ const std::string& PictureFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static QuietPrompter prompter;
-    static mrw::ScopedPrompter scoped(prompter);
+    mrw::fuzz::SilencePrompts();
 
     mrw::SkinFile file;
     file.OpenBytes(data, size);
