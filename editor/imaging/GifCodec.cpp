@@ -172,8 +172,10 @@ LzwEnd DecodeLzw(Reader& r, int minCodeSize, RowPlacer& placer) {
 int DecodeGif(const uint8_t* data, size_t size, DibImage& out, uint32_t& transparent) {
     transparent = 0;
     Reader r{data, size};
-    if (!r.Has(6) || std::memcmp(data, "GIF", 3) != 0) return kImageBadHeader;
-    if (std::memcmp(data + 3, "87a", 3) != 0 && std::memcmp(data + 3, "89a", 3) != 0) return kImageUnsupported;
+    if (!r.Has(3) || std::memcmp(data, "GIF", 3) != 0) return kImageBadHeader;
+    // A file that ends before its version has none of the two it could have.
+    if (!r.Has(6) || (std::memcmp(data + 3, "87a", 3) != 0 && std::memcmp(data + 3, "89a", 3) != 0))
+        return kImageUnsupported;
     r.pos = 6;
     if (!r.Has(7)) return kImageFailed;
     const uint8_t screenFlags = data[r.pos + 4];

@@ -56,6 +56,9 @@ int DetectImageFormat(const std::string& path) {
     if (!f) return -1;
     unsigned char head[kProbeSize] = {};
     size_t got = std::fread(head, 1, kProbeSize, f.get());
+    // Something that opens but cannot be read (a folder, on POSIX) is no
+    // more a readable file than one that does not open.
+    if (std::ferror(f.get())) return -1;
     return DetectImageFormatOf(head, got, path);
 }
 

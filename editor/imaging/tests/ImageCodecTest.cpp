@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "editor/imaging/Codecs.h"
 #include "editor/imaging/DibImage.h"
+#include "platform/Files.h"
 #include "platform/Prompter.h"
 #include "testing/TestSupport.h"
 
@@ -322,6 +324,30 @@ TEST(ImageCodecTest, LoadRefusesUnsupportedAndMissingFiles) {
     EXPECT_EQ(1, image.Load(dir / "a.txt"));
     EXPECT_EQ(-1, image.Load(dir / "none.bmp"));
     EXPECT_EQ(2, image.Width());  // a failed load leaves the image as it was
+}
+
+TEST(ImageCodecTest, GifHeaderResults) {
+    // Not "GIF" at all: 2; "GIF" without either version, also when the file
+    // ends inside the version: 1; a good header over a file that ends: -1.
+    const std::vector<std::vector<uint8_t>> cases[] = {
+        {{'G', 'I', 'X', '8', '9', 'a'}, {'G', 'I'}},
+        {{'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0}, {'G', 'I', 'F'}, {'G', 'I', 'F', '8', '9'}},
+        {{'G', 'I', 'F', '8', '7', 'a'}, {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x3B}},
+    };
+    const int expected[] = {2, 1, -1};
+    for (int k = 0; k < 3; ++k)
+        for (const std::vector<uint8_t>& bytes : cases[k]) {
+            DibImage image;
+            uint32_t transparent = 0;
+            EXPECT_EQ(expected[k], imaging::DecodeGif(bytes.data(), bytes.size(), image, transparent))
+                << std::string(bytes.begin(), bytes.end());
+            EXPECT_TRUE(image.IsEmpty());
+        }
+    // Through Load, a folder is a file that cannot be opened.
+    test::TempFolder dir;
+    ASSERT_TRUE(files::CreateFolder(dir / "pictures.gif"));
+    DibImage image;
+    EXPECT_EQ(-1, image.Load(dir / "pictures.gif"));
 }
 
 TEST(ImageCodecTest, FileNamesAreFoundWithoutRegardToCase) {

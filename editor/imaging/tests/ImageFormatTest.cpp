@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "testing/TestSupport.h"
 
 namespace mrw {
@@ -50,6 +51,9 @@ TEST(ImageFormatTest, ProbesFilesAndReportsMissingOnes) {
     EXPECT_EQ(kImageGif, DetectImageFormat(dir / "any.T43"));
     EXPECT_EQ(kImageFaxByName, DetectImageFormat(dir / "empty.t44"));
     EXPECT_EQ(-1, DetectImageFormat(dir / "missing.gif"));
+    // A folder is not a picture file on any platform, even one named like a fax.
+    ASSERT_TRUE(files::CreateFolder(dir / "folder.t4c"));
+    EXPECT_EQ(-1, DetectImageFormat(dir / "folder.t4c"));
 }
 
 }  // namespace
