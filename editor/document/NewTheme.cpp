@@ -1,14 +1,12 @@
 #include "editor/document/NewTheme.h"
 
-#include <atomic>
-
 #include "editor/document/ProjectValues.h"
 #include "editor/imaging/DibImage.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
-#include "platform/Process.h"
 #include "platform/Prompter.h"
 #include "platform/ResourceText.h"
+#include "platform/ScratchFolder.h"
 
 namespace mrw {
 
@@ -35,38 +33,6 @@ bool WriteWhiteGif(const std::string& folder, const std::string& realName, int w
     image.Fill(MakeColour(255, 255, 255));
     return image.Save(paths::Join(folder, realName), kImageGif) == kImageOk;
 }
-
-// A scratch folder of one call alone, removed with the object on every path.
-// Its name carries the process id and a counter of the process, and it is
-// created exclusively: two processes (or threads) making the same theme at
-// once never share it, and a folder someone else left behind is never reused.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        static std::atomic<unsigned> counter{0};
-        const std::string parent = paths::WithTrailingSeparator(files::TempFolder() + "mrw");
-        if (!files::CreateFolders(parent)) return;
-        const std::string stem = parent + "new-" + std::to_string(process::CurrentProcessId()) + "-";
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            const std::string candidate = stem + std::to_string(counter++);
-            if (files::CreateNewFolder(candidate)) {
-                path_ = candidate;
-                return;
-            }
-        }
-    }
-    ~ScratchFolder() {
-        if (!path_.empty()) files::RemoveTree(path_);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // Empty when no folder could be made.
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 }  // namespace
 
@@ -102,7 +68,7 @@ ThemeDocument* CreateNewTheme(ThemeLibrary& library, const std::string& name) {
 
     // The white pictures are made in a folder of their own and copied in
     // under fresh member names, as any new image of a theme is.
-    ScratchFolder scratchFolder;
+    ScratchFolder scratchFolder("new-");
     const std::string& scratch = scratchFolder.path();
     if (scratch.empty()) return nullptr;
 

@@ -1,7 +1,5 @@
 // mrw preview: the handheld screen preview of a theme as a PNG picture.
-#include <chrono>
 #include <cstdio>
-#include <random>
 
 #include "editor/document/ThemeDocument.h"
 #include "editor/imaging/PngWriter.h"
@@ -9,6 +7,7 @@
 #include "editor/packages/preview/PreviewControls.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/ScratchFolder.h"
 #include "tools/mrw/Args.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
@@ -31,31 +30,6 @@ const char kUsage[] =
     "  --show WHAT          today (default), menu, normal (notification bubble),\n"
     "                       critical (alert bubble) or calendar (calendar page)\n"
     "  --templates FOLDER   where the templates are (default: the program folder)\n";
-
-// A scratch folder under the temporary folder, removed with the object.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::mt19937_64 random(std::random_device{}() ^
-                               uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
-        for (int attempt = 0; attempt < 20 && path_.empty(); ++attempt) {
-            char name[40];
-            std::snprintf(name, sizeof name, "mrwpreview%016llx", (unsigned long long)random());
-            const std::string candidate = files::TempFolder() + name;
-            if (!files::Exists(candidate) && files::CreateFolders(candidate))
-                path_ = paths::WithTrailingSeparator(candidate);
-        }
-    }
-    ~ScratchFolder() {
-        if (!path_.empty()) files::RemoveTree(path_);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 int RunPreview(const std::vector<std::string>& raw) {
     Args args(raw, {"-o", "--system", "--show", "--templates"}, {});
@@ -85,7 +59,7 @@ int RunPreview(const std::vector<std::string>& raw) {
     std::unique_ptr<ThemeDocument> theme = OpenProject("preview", args.positional()[0]);
     if (!theme) return kExitFailed;
 
-    ScratchFolder scratch;
+    ScratchFolder scratch("preview-");
     if (scratch.path().empty()) return Fail("preview", "no scratch folder could be made", kExitFailed);
     // A theme whose export stops early still shows what was exported.
     if (!theme->ExportFiles(scratch.path()))
