@@ -31,7 +31,11 @@ bool Move(const std::string& from, const std::string& to);
 // Replaces `to` by `from` in one step (the target may or may not exist):
 // an atomic rename, so a crash leaves either the old or the new file. Fails
 // for a read-only target; on failure both files are left as they were.
-bool Replace(const std::string& from, const std::string& to);
+// kFlushed first puts the new content on disk, so that a power cut cannot
+// leave the name pointing at an empty file; kUnflushed skips that for
+// intermediate files whose loss costs only a rerun.
+enum class ReplaceMode { kFlushed, kUnflushed };
+bool Replace(const std::string& from, const std::string& to, ReplaceMode mode = ReplaceMode::kFlushed);
 // DeleteFileA: fails for a read-only file, a folder or a missing file.
 bool Delete(const std::string& path);
 

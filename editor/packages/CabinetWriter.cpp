@@ -191,13 +191,14 @@ uint32_t CabinetBlockChecksum(const uint8_t* data, uint16_t size) {
 
 bool WriteCabinet(const std::string& path, const std::vector<CabinetMember>& members, std::string& error) {
     // Built under a neighbouring name and moved into place when complete, so a
-    // failed run leaves no cabinet behind.
+    // failed run leaves no cabinet behind. The cabinet is an intermediate file
+    // (the package build moves it on), so it is not flushed to disk first.
     const std::string partial = path + ".part";
     bool ok = false;
     try {
         ok = WriteAllMembers(partial, members, error);
         if (ok) {
-            ok = files::Replace(partial, path);
+            ok = files::Replace(partial, path, files::ReplaceMode::kUnflushed);
             if (!ok) error = "cannot create " + path;
         }
     } catch (const std::exception& e) {

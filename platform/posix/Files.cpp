@@ -334,7 +334,7 @@ bool Move(const std::string& from, const std::string& to) {
     return true;
 }
 
-bool Replace(const std::string& from, const std::string& to) {
+bool Replace(const std::string& from, const std::string& to, ReplaceMode mode) {
     if (from.empty() || to.empty()) return false;
     const std::string src = Resolve(from);
     struct stat srcStat;
@@ -345,12 +345,14 @@ bool Replace(const std::string& from, const std::string& to) {
         if (!S_ISREG(dstStat.st_mode) || ModeReadOnly(dstStat.st_mode)) return false;
         if (SameFile(srcStat, dstStat)) return true;
     }
+    const bool flushed = mode == ReplaceMode::kFlushed;
     // The new content must be on disk before the name points at it.
-    {
+    if (flushed) {
         Fd fd(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd.ok()) ::fsync(fd.get());
     }
     if (::rename(src.c_str(), dst.c_str()) != 0) return false;
+    if (!flushed) return true;
     const size_t slash = dst.rfind('/');
     Fd folder(::open(slash == std::string::npos ? "." : (slash == 0 ? "/" : dst.substr(0, slash).c_str()),
                      O_RDONLY | O_DIRECTORY | O_CLOEXEC));

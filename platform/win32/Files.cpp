@@ -136,7 +136,7 @@ bool Move(const std::string& from, const std::string& to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-bool Replace(const std::string& from, const std::string& to) {
+bool Replace(const std::string& from, const std::string& to, ReplaceMode mode) {
     if (from.empty() || to.empty() || !IsFile(from)) return false;
     const DWORD target = Attributes(to);
     if (target != INVALID_FILE_ATTRIBUTES && (target & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
@@ -146,8 +146,10 @@ bool Replace(const std::string& from, const std::string& to) {
     // While another program replaces or reads the same target, the rename is
     // refused for a moment (access denied, sharing violation): try again
     // briefly before giving up.
+    const DWORD flags =
+        MOVEFILE_REPLACE_EXISTING | (mode == ReplaceMode::kFlushed ? DWORD(MOVEFILE_WRITE_THROUGH) : DWORD(0));
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (MoveFileExA(from.c_str(), to.c_str(), flags)) return true;
         const DWORD error = GetLastError();
         const bool transient =
             error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
