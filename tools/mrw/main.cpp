@@ -1,5 +1,7 @@
 // mrw: the Morwen theme studio's core on the command line.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,9 @@ void PrintOverview() {
     std::printf("mrw - build, inspect and preview handheld Today-screen themes\n\n"
                 "usage: mrw COMMAND [ARGS]   (mrw COMMAND --help for its options)\n\n"
                 "commands:\n");
-    for (const auto& c : mrw::cli::Commands()) std::printf("  %-12s %s\n", c.name, c.summary);
+    int width = 0;
+    for (const auto& c : mrw::cli::Commands()) width = std::max(width, int(std::strlen(c.name)));
+    for (const auto& c : mrw::cli::Commands()) std::printf("  %-*s  %s\n", width, c.name, c.summary);
 }
 
 }  // namespace
