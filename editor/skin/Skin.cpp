@@ -5,7 +5,6 @@
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
-#include "platform/Paths.h"
 #include "platform/TextRenderer.h"
 
 namespace mrw {
