@@ -497,6 +497,7 @@ void CabinetReader::ClearSetup() {
     for (auto& e : entries_) {
         e.targetName.clear();
         e.setupFlags = 0;
+        e.renamed = false;
     }
 }
 
@@ -562,7 +563,7 @@ void CabinetReader::ApplySetupFile(SetupFileContent content, bool rename) {
         // A final name such as "..\..\x" is not applied: the file keeps its
         // cabinet name. A failed rename (target exists) is ignored likewise.
         if (rename && IsPlainFileName(entry.name) && IsPlainFileName(entry.targetName)) {
-            files::Move(extractionFolder_ + entry.name, extractionFolder_ + entry.targetName);
+            entry.renamed = files::Move(extractionFolder_ + entry.name, extractionFolder_ + entry.targetName);
         }
     }
 }

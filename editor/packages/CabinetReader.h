@@ -23,6 +23,7 @@ struct CabinetFileEntry {
     std::string name;             // as stored in the cabinet
     std::string targetName;       // final name from the setup file, empty until it is read
     uint32_t setupFlags = 0;
+    bool renamed = false;         // the extracted file was given targetName
 };
 
 enum class CabinetError {

@@ -2,10 +2,7 @@
 // final names, as the import does in its temporary folder.
 #include <cstdio>
 
-#include "editor/document/ProjectValues.h"
 #include "editor/packages/ThemePackageReader.h"
-#include "platform/Files.h"
-#include "platform/Paths.h"
 #include "tools/mrw/Args.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
@@ -49,15 +46,11 @@ int RunExtract(const std::vector<std::string>& args) {
     }
     // What each member became: its final name, or its cabinet name when the
     // final name was not used (taken, or not a plain file name).
-    const std::string into = reader.ExtractionFolder();
     for (size_t i = 0; i < reader.FileCount(); ++i) {
         const CabinetFileEntry& e = reader.File(i);
-        const bool renamed = !e.targetName.empty() && IsPlainFileName(e.targetName) &&
-                             files::IsFile(paths::Join(into, e.targetName)) &&
-                             (EqualsNoCase(e.name, e.targetName) || !files::Exists(paths::Join(into, e.name)));
         if (e.targetName.empty()) {
             std::printf("%s\n", Printable(e.name).c_str());
-        } else if (renamed) {
+        } else if (e.renamed) {
             std::printf("%s -> %s\n", Printable(e.name).c_str(), Printable(e.targetName).c_str());
         } else {
             std::printf("%s (final name %s not used)\n", Printable(e.name).c_str(), Printable(e.targetName).c_str());
