@@ -45,7 +45,7 @@ std::unique_ptr<ThemeFile> LoadFileSection(const ProfileFile& file, const std::s
     if (type == 0) {
         std::string name = file.GetString(section, "Name");
         if (name.size() > kMaxPath) name.resize(kMaxPath);
-        if (ProbeMemberFile(projectFolder + name) != kImageNotRecognised) type = kKindImage;
+        if (DetectImageFormat(projectFolder + name) != kImageNotRecognised) type = kKindImage;
     }
     if (type == kKindImage) {
         auto image = std::make_unique<ThemeImage>();

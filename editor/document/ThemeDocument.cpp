@@ -99,7 +99,7 @@ ThemeFile* ThemeDocument::AddFile(const std::string& folder, const std::string& 
     std::unique_ptr<ThemeFile> element;
     // Anything the probe does not rule out as an image (an image, or a file
     // that cannot be opened) becomes an image element.
-    if (ProbeMemberFile(source) == kImageNotRecognised)
+    if (DetectImageFormat(source) == kImageNotRecognised)
         element = std::make_unique<ThemeFile>();
     else
         element = std::make_unique<ThemeImage>();

@@ -4,7 +4,6 @@
 
 #include "editor/document/ColourTable.h"
 #include "editor/document/ProjectValues.h"
-#include "editor/imaging/ImageFormat.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/profile/ProfileFile.h"
@@ -42,11 +41,6 @@ std::string RealNameFromMemberName(const std::string& name, const std::string& a
 }
 
 }  // namespace
-
-int ProbeMemberFile(const std::string& path) {
-    if (path.empty() || files::IsDirectory(path)) return -1;
-    return DetectImageFormat(path);
-}
 
 // ---- ThemeElement ----
 

@@ -65,12 +65,6 @@ public:
     bool MatchesToken(const std::string& token) const override;
 };
 
-// The image-format probe that decides between an image and a plain member
-// file: the format code, 0 when the file is not an image, and -1 when it
-// cannot be opened as a file, which is also what a folder gives (on every
-// platform; POSIX would otherwise open it and read nothing).
-int ProbeMemberFile(const std::string& path);
-
 // A member file of the theme: `name` inside the project folder, `realName` on the handheld.
 class ThemeFile : public ThemeElement {
 public:
