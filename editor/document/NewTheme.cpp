@@ -1,5 +1,6 @@
 #include "editor/document/NewTheme.h"
 
+#include "base/AsciiText.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/imaging/DibImage.h"
 #include "platform/Files.h"
@@ -38,11 +39,11 @@ bool WriteWhiteGif(const std::string& folder, const std::string& realName, int w
 
 ThemeNameCheck CheckThemeName(const std::string& name, const ThemeLibrary& library) {
     if (name.find_first_of(kForbiddenNameChars) != std::string::npos) return ThemeNameCheck::kForbiddenChars;
-    if (ToUpperAscii(name) == ToUpperAscii(Trimmed(LoadResourceString(kDefaultThemeNameId))))
+    if (ascii::ToUpper(name) == ascii::ToUpper(Trimmed(LoadResourceString(kDefaultThemeNameId))))
         return ThemeNameCheck::kDefaultName;
     if (name.empty()) return ThemeNameCheck::kEmpty;
     for (const auto& d : library.documents)
-        if (EqualsNoCase(d->alias, name)) return ThemeNameCheck::kExists;
+        if (ascii::EqualsNoCase(d->alias, name)) return ThemeNameCheck::kExists;
     return ThemeNameCheck::kAccepted;
 }
 

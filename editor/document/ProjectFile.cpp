@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "base/AsciiText.h"
 #include "editor/document/ColourTable.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
@@ -95,15 +96,15 @@ int ThemeDocument::LoadProject(const std::string& pathArgument) {
         projectFolder = paths::FolderOf(path);
         pdaColours = file.GetInt(kTheme, "PDAcolors", 1);
         for (const std::string& section : file.SectionNames()) {
-            if (StartsWithNoCase(section, "File")) {
+            if (ascii::StartsWithNoCase(section, "File")) {
                 if (auto element = LoadFileSection(file, section, projectFolder, path))
                     files.push_back(std::move(element));
             }
-            if (StartsWithNoCase(section, "Reg")) {
+            if (ascii::StartsWithNoCase(section, "Reg")) {
                 if (auto entry = LoadRegistrySection(file, section, path))
                     registryEntries.push_back(std::move(entry));
             }
-            if (StartsWithNoCase(section, "color")) {
+            if (ascii::StartsWithNoCase(section, "color")) {
                 auto legacy = std::make_unique<LegacyColourEntry>();
                 legacy->Load(file, section, path);
                 legacy->Classify();

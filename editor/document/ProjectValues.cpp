@@ -2,11 +2,12 @@
 
 #include <cstdio>
 
+#include "base/AsciiText.h"
+
 namespace mrw {
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 bool IsBlankOrComma(char c) { return c == ',' || c == ' ' || c == '\t'; }
 
 // Pieces of a value split at commas and blanks; runs of separators count as one.
@@ -33,31 +34,7 @@ uint32_t LeadingDecimal(const std::string& piece) {
     return negative ? 0u - value : value;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-std::string ToUpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return text;
-}
 
 std::string FormatColourValue(uint32_t colour) {
     char buf[48];
@@ -91,7 +68,7 @@ std::vector<uint8_t> DecodeDataValue(const std::string& text) {
     for (const std::string& piece : SplitPieces(text)) {
         uint32_t value = 0;
         for (char c : piece) {
-            int d = HexDigit(c);
+            int d = ascii::HexDigitValue(c);
             if (d < 0) break;
             value = (value << 4) | uint32_t(d);
         }

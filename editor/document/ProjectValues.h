@@ -1,16 +1,10 @@
-// Encodings of the values stored in a theme project file, and the text
-// comparisons the theme model uses.
+// Encodings of the values stored in a theme project file.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace mrw {
-
-// ASCII case-insensitive comparisons (file names, section names, registry keys).
-bool EqualsNoCase(const std::string& a, const std::string& b);
-bool StartsWithNoCase(const std::string& text, const std::string& prefix);
-std::string ToUpperAscii(std::string text);
 
 // "%i,%i,%i" of red, green, blue.
 std::string FormatColourValue(uint32_t colour);

@@ -1,5 +1,6 @@
 #include "editor/document/ThemeDocument.h"
 
+#include "base/AsciiText.h"
 #include "editor/document/ColourTable.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/imaging/ImageFormat.h"
@@ -40,7 +41,7 @@ void ThemeDocument::Clear() {
 
 ThemeFile* ThemeDocument::FindFile(const std::string& realName) const {
     for (const auto& f : files)
-        if (EqualsNoCase(f->realName, realName)) return f.get();
+        if (ascii::EqualsNoCase(f->realName, realName)) return f.get();
     return nullptr;
 }
 
@@ -55,7 +56,7 @@ ThemeFile* ThemeDocument::ImageByIndex(int which) const {
 
 RegistryEntry* ThemeDocument::FindColour(const std::string& valueName) const {
     for (const auto& e : registryEntries)
-        if (e->valueName == valueName && EqualsNoCase(e->subKey, kColourSubKey)) return e.get();
+        if (e->valueName == valueName && ascii::EqualsNoCase(e->subKey, kColourSubKey)) return e.get();
     return nullptr;
 }
 
@@ -69,7 +70,7 @@ uint32_t ThemeDocument::GetColour(int index) const {
 RegistryEntry* ThemeDocument::AddRegistryEntry(const std::string& subKey, const std::string& valueName, int flags,
                                                const uint8_t* data, size_t length) {
     std::unique_ptr<RegistryEntry> entry;
-    if (EqualsNoCase(subKey, kColourSubKey))
+    if (ascii::EqualsNoCase(subKey, kColourSubKey))
         entry = std::make_unique<ColourEntry>();
     else
         entry = std::make_unique<RegistryEntry>();
@@ -112,7 +113,7 @@ ThemeFile* ThemeDocument::AddFile(const std::string& folder, const std::string& 
 
 void ThemeDocument::RemoveFile(const std::string& realName) {
     for (auto it = files.begin(); it != files.end(); ++it) {
-        if (!EqualsNoCase((*it)->realName, realName)) continue;
+        if (!ascii::EqualsNoCase((*it)->realName, realName)) continue;
         const std::string path = projectFolder + (*it)->name;
         if (!(*it)->name.empty() && files::IsFile(path)) files::Delete(path);
         files.erase(it);

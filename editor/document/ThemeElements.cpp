@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/AsciiText.h"
 #include "editor/document/ColourTable.h"
 #include "editor/document/ProjectValues.h"
 #include "platform/Files.h"
@@ -33,7 +34,7 @@ std::string RealNameFromMemberName(const std::string& name, const std::string& a
     if (alias.empty()) return std::string();
     const size_t length = alias.size() + 3;
     auto matches = [&](const std::string& candidate) {
-        return name.size() >= length && EqualsNoCase(name.substr(0, length), candidate);
+        return name.size() >= length && ascii::EqualsNoCase(name.substr(0, length), candidate);
     };
     if (matches(alias + "TDY") || matches("TDY" + alias)) return kTodayRealName;
     if (matches(alias + "STA") || matches("STA" + alias)) return kStartRealName;
@@ -59,7 +60,7 @@ ChooserEntry::ChooserEntry(int entryKind) {
 }
 
 bool ChooserEntry::MatchesToken(const std::string& token) const {
-    return kind == kKindAnimationEntry && EqualsNoCase(token, "ANIMATION");
+    return kind == kKindAnimationEntry && ascii::EqualsNoCase(token, "ANIMATION");
 }
 
 // ---- ThemeFile ----
@@ -93,8 +94,8 @@ int ThemeFile::Load(const ProfileFile& file, const std::string& section, const s
 
 bool ThemeFile::PlaceFile(const std::string& sourcePath, const std::string& destinationFolder,
                           const std::string& alias) {
-    const char* tag = EqualsNoCase(realName, kTodayRealName) ? "TDY"
-                      : EqualsNoCase(realName, kStartRealName) ? "STA"
+    const char* tag = ascii::EqualsNoCase(realName, kTodayRealName) ? "TDY"
+                      : ascii::EqualsNoCase(realName, kStartRealName) ? "STA"
                                                                 : "EXT";
     const std::string extension = paths::ExtensionOf(sourcePath);
     for (int number = 0; number <= 998; ++number) {
@@ -130,15 +131,15 @@ ThemeImage::ThemeImage() {
 }
 
 void ThemeImage::Classify() {
-    labelId = EqualsNoCase(realName, kTodayRealName)   ? kLabelTodayImage
-              : EqualsNoCase(realName, kStartRealName) ? kLabelStartMenuImage
+    labelId = ascii::EqualsNoCase(realName, kTodayRealName)   ? kLabelTodayImage
+              : ascii::EqualsNoCase(realName, kStartRealName) ? kLabelStartMenuImage
                                                        : kLabelImage;
 }
 
 bool ThemeImage::MatchesToken(const std::string& token) const {
-    if (token == "IMAGE_TODAY") return EqualsNoCase(realName, kTodayRealName);
-    if (token == "IMAGE_MENU") return EqualsNoCase(realName, kStartRealName);
-    return EqualsNoCase(realName, token);
+    if (token == "IMAGE_TODAY") return ascii::EqualsNoCase(realName, kTodayRealName);
+    if (token == "IMAGE_MENU") return ascii::EqualsNoCase(realName, kStartRealName);
+    return ascii::EqualsNoCase(realName, token);
 }
 
 void ThemeImage::Save(ElementSaveContext& context, const std::string& section) {
@@ -233,7 +234,7 @@ void ColourEntry::Classify() {
 }
 
 bool ColourEntry::MatchesToken(const std::string& token) const {
-    const std::string upper = ToUpperAscii(token);
+    const std::string upper = ascii::ToUpper(token);
     return upper.size() >= 9 && upper.compare(0, 9, "CE_COLOR_") == 0 && upper.substr(9) == valueName;
 }
 

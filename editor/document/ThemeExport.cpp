@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
 #include "editor/imaging/ThemeImagePreparation.h"
@@ -31,7 +32,7 @@ bool WriteAnimationSettings(const std::string& source, const std::string& target
                              in[pos] == '\r'))
             ++pos;
         std::string line(reinterpret_cast<const char*>(in.data()) + pos, end - pos);
-        if (line.size() >= 5 && StartsWithNoCase(line, "size=")) line = "size=" + std::to_string(height);
+        if (line.size() >= 5 && ascii::StartsWithNoCase(line, "size=")) line = "size=" + std::to_string(height);
         out += line;
         out += "\r\n";
         pos = next;
@@ -68,7 +69,7 @@ bool ThemeDocument::ExportFiles(const std::string& folder) const {
         } else if (f->kind == kKindFile) {
             const std::string source = projectFolder + f->name;
             const std::string target = paths::Join(folder, f->realName);
-            if (EqualsNoCase(f->realName, "vx5n.atc"))
+            if (ascii::EqualsNoCase(f->realName, "vx5n.atc"))
                 result = !f->name.empty() && WriteAnimationSettings(source, target, animationHeight);
             else
                 result = files::Copy(source, target, false);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <exception>
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 

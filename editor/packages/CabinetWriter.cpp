@@ -5,7 +5,7 @@
 #include <fstream>
 #include <memory>
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "platform/Files.h"
 
 namespace mrw {

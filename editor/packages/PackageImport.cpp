@@ -4,6 +4,7 @@
 #include <climits>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
 #include "editor/packages/ThemePackageReader.h"
@@ -55,7 +56,7 @@ int HexPair(const std::vector<uint8_t>& data, size_t at) {
 }
 
 bool IsStartImageSwitch(const std::string& key, const SetupRegistryValue& value) {
-    return EqualsNoCase(key, "HKCU,Software\\Microsoft\\Today") && EqualsNoCase(value.name, "UseStartImage") &&
+    return ascii::EqualsNoCase(key, "HKCU,Software\\Microsoft\\Today") && ascii::EqualsNoCase(value.name, "UseStartImage") &&
            value.data.size() == 4 && value.data[0] == 1;
 }
 
@@ -78,7 +79,7 @@ bool ReadAnimationHeight(const std::string& path, int& height) {
         if (equals == std::string::npos) continue;
         std::string key = line.substr(0, equals);
         while (!key.empty() && IsBlank(key.back())) key.pop_back();
-        if (!EqualsNoCase(key, "size")) continue;
+        if (!ascii::EqualsNoCase(key, "size")) continue;
         const long value = ParseLeadingNumber(line.substr(equals + 1));
         // The page height is always kept within 1..320.
         height = static_cast<int>(value < 1 ? 1 : (value > kMaxAnimationHeight ? kMaxAnimationHeight : value));

@@ -1,6 +1,6 @@
 #include "editor/packages/SetupFile.h"
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace mrw {
 

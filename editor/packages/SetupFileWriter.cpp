@@ -1,6 +1,6 @@
 #include "editor/packages/SetupFileWriter.h"
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace mrw {
 

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "base/AsciiText.h"
 #include "editor/document/ProjectValues.h"
 #include "tools/mrw/Args.h"
 #include "tools/mrw/CliSupport.h"
@@ -54,7 +55,7 @@ bool ValidKey(const std::string& key) {
     const size_t comma = key.find(',');
     if (comma == std::string::npos || comma + 1 >= key.size()) return false;
     const std::string root = key.substr(0, comma);
-    return EqualsNoCase(root, "HKLM") || EqualsNoCase(root, "HKCU") || EqualsNoCase(root, "HKCR");
+    return ascii::EqualsNoCase(root, "HKLM") || ascii::EqualsNoCase(root, "HKCU") || ascii::EqualsNoCase(root, "HKCR");
 }
 
 int RunAddRegistry(const std::vector<std::string>& raw) {

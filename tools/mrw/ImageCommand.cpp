@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/AsciiText.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/imaging/DibImage.h"
 #include "platform/Paths.h"
@@ -102,7 +103,7 @@ int RunConvert(const Args& args) {
     if (!ok || colours < 2 || colours > 256) return UsageError("image", "--colours takes a number from 2 to 256");
     if (bits != 4 && bits != 5 && bits != 8) return UsageError("image", "--bits takes 4, 5 or 8");
 
-    const std::string ext = ToUpperAscii(paths::ExtensionOf(out));
+    const std::string ext = ascii::ToUpper(paths::ExtensionOf(out));
     int format = 0;
     if (ext == ".BMP") format = kImageBmp;
     else if (ext == ".GIF") format = kImageGif;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "base/AsciiText.h"
 #include "editor/document/NewTheme.h"
 #include "editor/imaging/ImageFormat.h"
 #include "editor/document/ProjectValues.h"
@@ -67,7 +68,7 @@ TEST(ThemeNames, DialogRefusalsComeInTheirOrder) {
     const std::string defaultName = LoadResourceString(120);
     EXPECT_EQ(CheckThemeName("a:b", library), ThemeNameCheck::kForbiddenChars);
     EXPECT_EQ(CheckThemeName("x|y", library), ThemeNameCheck::kForbiddenChars);
-    EXPECT_EQ(CheckThemeName(ToUpperAscii(defaultName), library), ThemeNameCheck::kDefaultName);
+    EXPECT_EQ(CheckThemeName(ascii::ToUpper(defaultName), library), ThemeNameCheck::kDefaultName);
     EXPECT_EQ(CheckThemeName("", library), ThemeNameCheck::kEmpty);
     EXPECT_EQ(CheckThemeName("BLUE", library), ThemeNameCheck::kExists);
     EXPECT_EQ(CheckThemeName("Green", library), ThemeNameCheck::kAccepted);

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <tuple>
 
+#include "base/AsciiText.h"
 #include "editor/document/ColourTable.h"
 #include "editor/document/NewTheme.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/packages/AnimatedPage.h"
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/PackageBuild.h"
 #include "editor/packages/PackageImport.h"
@@ -27,7 +28,7 @@ using Value = std::tuple<std::string, std::string, int, std::vector<uint8_t>>;
 
 std::vector<Value> Values(const ThemeDocument& theme) {
     std::vector<Value> values;
-    for (const auto& e : theme.registryEntries) values.emplace_back(ToUpperAscii(e->subKey), e->valueName, e->flags, e->data);
+    for (const auto& e : theme.registryEntries) values.emplace_back(ascii::ToUpper(e->subKey), e->valueName, e->flags, e->data);
     std::sort(values.begin(), values.end());
     return values;
 }

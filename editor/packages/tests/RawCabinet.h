@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace mrw::test {
 

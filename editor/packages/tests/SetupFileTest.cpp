@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "editor/packages/CabinetReader.h"
 #include "editor/packages/SetupFile.h"
 #include "editor/packages/SetupFileWriter.h"

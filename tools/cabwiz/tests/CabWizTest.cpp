@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/ThemePackageReader.h"
 #include "platform/Files.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "editor/packages/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "editor/packages/CabinetReader.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/SetupFileWriter.h"
