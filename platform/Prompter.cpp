@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/Console.h"
 #include "platform/ResourceText.h"
 
 namespace mrw {
@@ -40,7 +41,7 @@ int ShowMessage(int stringId, unsigned style) { return ShowMessage(stringId, std
 int ShowText(const std::string& text, unsigned style) { return CurrentPrompter().Show(text, style); }
 
 int StderrPrompter::Show(const std::string& text, unsigned style) {
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", console::ForConsole(text).c_str());
     return forcedAnswer_ ? forcedAnswer_ : FirstAnswerOf(style);
 }
 

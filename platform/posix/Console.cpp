@@ -2,10 +2,13 @@
 
 #include <cstdio>
 
+#include "base/TextEncoding.h"
 #include "platform/Console.h"
 
 namespace mrw::console {
 
 bool StdoutIsTerminal() { return ::isatty(::fileno(stdout)) == 1; }
+
+std::string ForConsole(const std::string& desktopText) { return text::Cp1252ToUtf8(desktopText); }
 
 }  // namespace mrw::console

@@ -11,4 +11,6 @@ bool StdoutIsTerminal() {
     return out != nullptr && out != INVALID_HANDLE_VALUE && GetConsoleMode(out, &mode) != 0;
 }
 
+std::string ForConsole(const std::string& desktopText) { return desktopText; }
+
 }  // namespace mrw::console
