@@ -20,13 +20,6 @@ constexpr int kMsgDefaultName = 180;
 constexpr int kMsgReplaceTheme = 144;
 constexpr int kDefaultThemeNameId = 120;
 
-std::string Trimmed(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return std::string();
-    const size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 // A white picture of the given size written as a GIF under `realName` in `folder`.
 bool WriteWhiteGif(const std::string& folder, const std::string& realName, int width, int height) {
     DibImage image;
@@ -39,7 +32,7 @@ bool WriteWhiteGif(const std::string& folder, const std::string& realName, int w
 
 ThemeNameCheck CheckThemeName(const std::string& name, const ThemeLibrary& library) {
     if (name.find_first_of(kForbiddenNameChars) != std::string::npos) return ThemeNameCheck::kForbiddenChars;
-    if (ascii::ToUpper(name) == ascii::ToUpper(Trimmed(LoadResourceString(kDefaultThemeNameId))))
+    if (ascii::ToUpper(name) == ascii::ToUpper(ascii::TrimIf(LoadResourceString(kDefaultThemeNameId), ascii::IsBlank)))
         return ThemeNameCheck::kDefaultName;
     if (name.empty()) return ThemeNameCheck::kEmpty;
     for (const auto& d : library.documents)

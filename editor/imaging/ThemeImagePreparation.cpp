@@ -1,21 +1,14 @@
 #include "editor/imaging/ThemeImagePreparation.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/AsciiText.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace mrw {
 
 namespace {
-
-bool SameTextIgnoringCase(const std::string& a, const char* b) {
-    std::string lower(a.size(), '\0');
-    std::transform(a.begin(), a.end(), lower.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return lower == b;
-}
 
 std::string SourcePath(const ThemeImageJob& job, const std::string& name) {
     return paths::Join(job.projectFolder, name);
@@ -24,8 +17,8 @@ std::string SourcePath(const ThemeImageJob& job, const std::string& name) {
 }  // namespace
 
 int PrepareThemeImage(const ThemeImageJob& job, const std::string& outputFolder) {
-    const bool today = SameTextIgnoringCase(job.realName, "tdywater.gif");
-    const bool start = SameTextIgnoringCase(job.realName, "stwater.gif");
+    const bool today = ascii::EqualsNoCase(job.realName, "tdywater.gif");
+    const bool start = ascii::EqualsNoCase(job.realName, "stwater.gif");
     const std::string output = paths::Join(outputFolder, job.realName);
 
     // A missing Start-menu picture falls back to the Today picture, and any

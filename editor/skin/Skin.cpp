@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/AsciiText.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextRenderer.h"
@@ -10,15 +11,6 @@
 namespace mrw {
 
 namespace {
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
 
 // "font size" 9, "pointSize" 85 or 170, regular, face "tahoma".
 std::unique_ptr<SkinFont> BuiltInFont(const char* name, int tenths, TextRenderer& renderer) {
@@ -83,13 +75,13 @@ int Skin::LoadFile(const std::string& folder, const std::string& fileName, SkinF
     for (const std::string& section : file.SectionNames()) {
         if (++sections > kMaxSkinSections) break;
         const std::string type = file.GetString(section, "type", "");
-        if (SameNoCase(type, "FontBitmap")) {
+        if (ascii::EqualsNoCase(type, "FontBitmap")) {
             std::string picture = file.GetString(section, "File", "");
             ResolveText(picture);
             fonts_.push_back(std::make_unique<SkinBitmapFont>(section, Picture(picture)));
             continue;
         }
-        if (SameNoCase(type, "FontGDI") || SameNoCase(type, "Font")) {
+        if (ascii::EqualsNoCase(type, "FontGDI") || ascii::EqualsNoCase(type, "Font")) {
             int tenths = file.GetInt(section, "pointSize", 0);
             if (tenths == 0) tenths = file.GetInt(section, "font size", 9) * 10;
             FontSpec spec;
@@ -167,14 +159,14 @@ std::string Skin::FontError() const {
 
 SkinControl* Skin::FindControl(const std::string& name) const {
     for (const auto& c : controls_)
-        if (c && SameNoCase(c->Name(), name)) return c.get();
+        if (c && ascii::EqualsNoCase(c->Name(), name)) return c.get();
     return nullptr;
 }
 
 const SkinFont& Skin::FindFont(const std::string& name) const {
     if (!name.empty())
         for (const auto& f : fonts_)
-            if (SameNoCase(f->Name(), name)) return *f;
+            if (ascii::EqualsNoCase(f->Name(), name)) return *f;
     return *standardFont_;
 }
 

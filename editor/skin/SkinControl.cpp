@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/AsciiText.h"
 #include "editor/skin/Skin.h"
 #include "editor/skin/SkinFile.h"
 
@@ -14,17 +15,6 @@ namespace {
 bool AllDigits(const std::string& s) {
     for (char c : s)
         if (c < '0' || c > '9') return false;
-    return true;
-}
-
-bool EqualsNoCaseAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = char(x - 32);
-        if (y >= 'a' && y <= 'z') y = char(y - 32);
-        if (x != y) return false;
-    }
     return true;
 }
 
@@ -47,7 +37,7 @@ void SkinControl::Read(const SkinFile& file) {
     text_ = ReadHooked(file, "text", "");
     param_ = file.GetString(name_, "Param", "");
     action_ = file.GetString(name_, "Action", name_);
-    triggerOnUp_ = !EqualsNoCaseAscii(file.GetString(name_, "Trigger", "UP"), "DOWN");
+    triggerOnUp_ = !ascii::EqualsNoCase(file.GetString(name_, "Trigger", "UP"), "DOWN");
     group_ = file.GetInt(name_, "Group", 0);
 }
 

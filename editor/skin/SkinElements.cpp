@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/AsciiText.h"
 #include "editor/skin/Skin.h"
 #include "editor/skin/SkinFont.h"
 #include "platform/Prompter.h"
@@ -12,15 +13,6 @@
 namespace mrw {
 
 namespace {
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
 
 bool AllDigits(const std::string& s) {
     for (char c : s)
@@ -54,23 +46,23 @@ void FillRect(DibImage& canvas, const SkinRect& area, Colour colour) {
 
 std::unique_ptr<SkinControl> CreateSkinControl(const std::string& type, Skin& skin, const std::string& name) {
     const std::string t = type;
-    if (SameNoCase(t, "image")) return std::make_unique<SkinImage>(skin, name);
-    if (SameNoCase(t, "Shape")) return std::make_unique<SkinShape>(skin, name);
-    if (SameNoCase(t, "TransparentImage")) return std::make_unique<SkinTransparentImage>(skin, name);
-    if (SameNoCase(t, "button")) return std::make_unique<SkinButton>(skin, name);
-    if (SameNoCase(t, "switch")) return std::make_unique<SkinSwitch>(skin, name);
-    if (SameNoCase(t, "multistate")) return std::make_unique<SkinMultiState>(skin, name);
-    if (SameNoCase(t, "text")) return std::make_unique<SkinText>(skin, name);
-    if (SameNoCase(t, "edit")) return std::make_unique<SkinEdit>(skin, name);
-    if (SameNoCase(t, "link")) return std::make_unique<SkinLink>(skin, name);
-    if (SameNoCase(t, "MultiLine")) return std::make_unique<SkinMultiLine>(skin, name);
-    if (SameNoCase(t, "chrono")) return std::make_unique<SkinChrono>(skin, name);
-    if (SameNoCase(t, "slider")) return std::make_unique<SkinSlider>(skin, name);
-    if (SameNoCase(t, "Line")) return std::make_unique<SkinLine>(skin, name);
-    if (SameNoCase(t, "Rect")) return std::make_unique<SkinFilledRect>(skin, name);
-    if (SameNoCase(t, "GradientRect")) return std::make_unique<SkinGradientRect>(skin, name);
-    if (SameNoCase(t, "DualGradientRect")) return std::make_unique<SkinDualGradientRect>(skin, name);
-    if (SameNoCase(t, "WebBrowser")) return std::make_unique<SkinWebBrowser>(skin, name);
+    if (ascii::EqualsNoCase(t, "image")) return std::make_unique<SkinImage>(skin, name);
+    if (ascii::EqualsNoCase(t, "Shape")) return std::make_unique<SkinShape>(skin, name);
+    if (ascii::EqualsNoCase(t, "TransparentImage")) return std::make_unique<SkinTransparentImage>(skin, name);
+    if (ascii::EqualsNoCase(t, "button")) return std::make_unique<SkinButton>(skin, name);
+    if (ascii::EqualsNoCase(t, "switch")) return std::make_unique<SkinSwitch>(skin, name);
+    if (ascii::EqualsNoCase(t, "multistate")) return std::make_unique<SkinMultiState>(skin, name);
+    if (ascii::EqualsNoCase(t, "text")) return std::make_unique<SkinText>(skin, name);
+    if (ascii::EqualsNoCase(t, "edit")) return std::make_unique<SkinEdit>(skin, name);
+    if (ascii::EqualsNoCase(t, "link")) return std::make_unique<SkinLink>(skin, name);
+    if (ascii::EqualsNoCase(t, "MultiLine")) return std::make_unique<SkinMultiLine>(skin, name);
+    if (ascii::EqualsNoCase(t, "chrono")) return std::make_unique<SkinChrono>(skin, name);
+    if (ascii::EqualsNoCase(t, "slider")) return std::make_unique<SkinSlider>(skin, name);
+    if (ascii::EqualsNoCase(t, "Line")) return std::make_unique<SkinLine>(skin, name);
+    if (ascii::EqualsNoCase(t, "Rect")) return std::make_unique<SkinFilledRect>(skin, name);
+    if (ascii::EqualsNoCase(t, "GradientRect")) return std::make_unique<SkinGradientRect>(skin, name);
+    if (ascii::EqualsNoCase(t, "DualGradientRect")) return std::make_unique<SkinDualGradientRect>(skin, name);
+    if (ascii::EqualsNoCase(t, "WebBrowser")) return std::make_unique<SkinWebBrowser>(skin, name);
     return nullptr;
 }
 

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 
+#include "base/AsciiText.h"
 #include "platform/Files.h"
 
 namespace mrw {
@@ -21,24 +22,14 @@ constexpr size_t kLineBytes = 2047;
 constexpr size_t kPairValueLimit = 100;
 constexpr size_t kFlagsValueLimit = 256;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
-}
+// White space of skin files: the C library's, and the end-of-file mark
+// (Ctrl-Z) that old editors leave at the end.
+bool IsSkinBlank(char c) { return ascii::IsSpace(c) || c == '\x1a'; }
 
 std::string Trim(const std::string& s, size_t from, size_t to) {
-    while (from < to && IsBlank(s[from])) ++from;
-    while (to > from && IsBlank(s[to - 1])) --to;
-    return s.substr(from, to - from);
+    return std::string(ascii::TrimIf(std::string_view(s).substr(from, to - from), IsSkinBlank));
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
 
 // A header line ("[" already seen at `open`): the trimmed name, or false
 // when the line has no "]".
@@ -145,7 +136,7 @@ void SkinFile::BuildSectionIndex() {
         const size_t lineStart = offset;
         if (!NextLine(offset, line)) break;
         size_t i = 0;
-        while (i < line.size() && IsBlank(line[i])) ++i;
+        while (i < line.size() && IsSkinBlank(line[i])) ++i;
         if (i >= line.size() || line[i] != '[') continue;
         std::string name;
         if (!ParseHeader(line, i, name)) continue;
@@ -165,7 +156,7 @@ bool SkinFile::Lookup(const std::string& section, const std::string& key, std::s
     bool inSection = false;
     while (NextLine(offset, line)) {
         size_t i = 0;
-        while (i < line.size() && IsBlank(line[i])) ++i;
+        while (i < line.size() && IsSkinBlank(line[i])) ++i;
         if (i >= line.size() || line[i] == ';') continue;
         if (line[i] == '[') {
             std::string name;
@@ -185,7 +176,7 @@ bool SkinFile::Lookup(const std::string& section, const std::string& key, std::s
         }
         currentKey_ = k;
         currentValue_ = v;
-        if (SameNoCase(k, key)) {
+        if (ascii::EqualsNoCase(k, key)) {
             value = v;
             return true;
         }

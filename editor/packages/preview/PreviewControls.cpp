@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/AsciiText.h"
 #include "editor/document/ThemeDocument.h"
 #include "platform/Files.h"
 #include "platform/ResourceText.h"
@@ -50,12 +51,6 @@ const char kBrowserElement[] = "HTML browser";
 const char* const kNotificationElements[] = {"Notification bar", "Notification background",
                                              "Notification Hilight", "Battery icon", "Message icon"};
 constexpr int kCalendarGroup = 2;
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
-}
 
 void ReplaceAll(std::string& value, const std::string& what, const std::string& with) {
     if (what.empty()) return;
@@ -116,7 +111,7 @@ void CopySkinTemplates(const std::string& templateFolder, const std::string& wor
 
 bool ParseColourPlaceholder(const std::string& value, std::string& indexText) {
     const size_t prefix = sizeof kColourPrefix - 1;
-    if (value.size() < prefix || Upper(value.substr(0, prefix)) != kColourPrefix) return false;
+    if (value.size() < prefix || ascii::ToUpper(value.substr(0, prefix)) != kColourPrefix) return false;
     indexText.clear();
     // The character after the prefix separates; the index follows it.
     if (value.size() <= prefix + 1) return true;
@@ -145,7 +140,7 @@ bool PreviewControl::LoadTemplate(const ThemeDocument* theme, const std::string&
 // ---------------------------------------------------------------- Start menu
 
 void TodayMenuPreview::ResolveText(std::string& text) {
-    text = Upper(text);
+    text = ascii::ToUpper(text);
     const std::string upper = text;
     ReplaceAll(text, kTempPath, skinFolder_);
     std::string index;
@@ -167,7 +162,7 @@ void TodayMenuPreview::OnSkinAction(const std::string& actionText) {
 // ---------------------------------------------------------------- bubbles
 
 void CNotificationBubble::ResolveText(std::string& text) {
-    const std::string upper = Upper(text);
+    const std::string upper = ascii::ToUpper(text);
     if (ResolveFromTable(kBubblePlaceholders, upper, text)) return;
     std::string index;
     if (!ParseColourPlaceholder(upper, index)) return;
@@ -248,7 +243,7 @@ bool TodayScreenPreview::ShowTheme(const ThemeDocument* theme, const std::string
 }
 
 void TodayScreenPreview::ResolveText(std::string& text) {
-    const std::string upper = Upper(text);
+    const std::string upper = ascii::ToUpper(text);
     if (ResolveFromTable(kScreenPlaceholders, upper, text)) return;
     if (upper == kTodayWater) {
         text = skinFolder_ + "tdywater.gif";
@@ -275,7 +270,7 @@ void TodayScreenPreview::Select(const std::string& name) {
 }
 
 void TodayScreenPreview::OnSkinAction(const std::string& actionText) {
-    const std::string name = Upper(actionText);
+    const std::string name = ascii::ToUpper(actionText);
     Skin& skin = GetSkin();
     if (name == "SWITCH_MENU") {
         menuShown_ = !menuShown_;
