@@ -55,6 +55,21 @@ static_assert(sizeof(DibInfo) == 1064, "header plus 256 colours");
 
 enum : uint32_t { kBiRgb = 0, kBiBitfields = 3 };
 
+// The mirror and turn operations of Turn, with the codes that project files
+// store (an image element's "Rotation" is 0, 3, 4 or 5).
+enum class TurnCode : int {
+    kNone = 0,
+    kMirrorLeftToRight = 1,
+    kMirrorTopToBottom = 2,
+    kHalfTurn = 3,
+    kQuarterClockwise = 4,
+    kQuarterAnticlockwise = 5,
+};
+// True for the quarter turns, which swap width and height.
+inline bool SwapsSides(TurnCode code) {
+    return code == TurnCode::kQuarterClockwise || code == TurnCode::kQuarterAnticlockwise;
+}
+
 // Options of Save; the loaders report a transparent colour in `transparent`
 // (0xFF000000 | red << 16 | green << 8 | blue when present, 0 otherwise).
 struct SaveOptions {
@@ -125,8 +140,9 @@ public:
     int CropToRect(int left, int top, int right, int bottom);
     int Tile(int width, int height);
     int Resize(int width, int height, bool shrinkOnly, bool keepAspect);
-    int Turn(int code);
-    int FlipVertical() { return Turn(2); }
+    // A code outside the enumeration (a stored value, say) gives 4.
+    int Turn(TurnCode code);
+    int FlipVertical() { return Turn(TurnCode::kMirrorTopToBottom); }
     int ReduceColours(int count, int channelBits);
     int Dither(DibImage& target) const;
     const ShapeRegion& BuildShapeRegion(Colour keyColour);

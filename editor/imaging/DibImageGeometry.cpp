@@ -133,7 +133,8 @@ int DibImage::Resize(int width, int height, bool shrinkOnly, bool keepAspect) {
     return kImageOk;
 }
 
-int DibImage::Turn(int code) {
+int DibImage::Turn(TurnCode turn) {
+    const int code = static_cast<int>(turn);
     if (code < 0 || code > 5) return kImageBadArgument;
     if (code == 0) return kImageOk;
     if (IsEmpty()) return kImageBadArgument;

@@ -31,8 +31,8 @@ int PrepareThemeImage(const ThemeImageJob& job, const std::string& outputFolder)
     int rc = image.Load(source);
     if (rc != 0) return rc;
 
-    if (job.hFlip == 1) image.Turn(2);
-    rc = image.Turn(job.rotation);
+    if (job.hFlip == 1) image.Turn(TurnCode::kMirrorTopToBottom);
+    rc = image.Turn(static_cast<TurnCode>(job.rotation));
     if (rc != 0) return rc;
 
     const bool cropEmpty = job.cropRight <= job.cropLeft || job.cropBottom <= job.cropTop;

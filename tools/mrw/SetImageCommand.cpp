@@ -1,12 +1,8 @@
 // mrw set-image: a new picture for the Today or Start-menu image, framed as
 // the image dialog frames it, taken in as its OK does.
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <memory>
-#include <cstdio>
 
-#include "editor/document/ProjectValues.h"
+#include "editor/document/ImageFraming.h"
 #include "editor/imaging/DibImage.h"
 #include "platform/Files.h"
 #include "platform/Prompter.h"
@@ -44,20 +40,6 @@ bool ParseCrop(const std::string& text, int crop[4]) {
     return crop[0] <= crop[2] && crop[1] <= crop[3];
 }
 
-// The largest crop of the frame's aspect in a picture of w x h pixels, as
-// the image dialog fits it after a new file or a turn.
-void LargestCrop(int w, int h, int frameWidth, int frameHeight, int crop[4]) {
-    const double a = double(frameWidth) / double(frameHeight);
-    crop[0] = crop[1] = 0;
-    if (std::floor(w / a) >= h) {
-        crop[2] = int(std::floor(h * a));
-        crop[3] = h;
-    } else {
-        crop[2] = w;
-        crop[3] = int(std::floor(w / a));
-    }
-}
-
 int RunSetImage(const std::vector<std::string>& raw) {
     Args args(raw, {"--crop", "--rotation", "--hflip", "--transparency", "--transparency-colour"}, {});
     if (!args.ok()) return UsageError("set-image", args.error());
@@ -88,33 +70,18 @@ int RunSetImage(const std::vector<std::string>& raw) {
 
     std::unique_ptr<ThemeDocument> theme = OpenProject("set-image", args.positional()[0]);
     if (!theme) return kExitFailed;
-    const bool today = which == "today";
-    const std::string realName = today ? "tdywater.gif" : "stwater.gif";
-    ThemeImage* image = dynamic_cast<ThemeImage*>(theme->FindFile(realName));
-    if (!image && theme->FindFile(realName))
+    const std::string realName = which == "today" ? "tdywater.gif" : "stwater.gif";
+    if (theme->FindFile(realName) && !dynamic_cast<ThemeImage*>(theme->FindFile(realName)))
         return Fail("set-image", "the theme's " + realName + " is not an image element", kExitFailed);
 
     DibImage picture;
     if (!files::IsFile(file) || picture.Load(file) != kImageOk)
         return Fail("set-image", "cannot read " + file + " as a picture", kExitFailed);
-    if (!cropText) {
-        int w = picture.Width(), h = std::abs(picture.Height());
-        if (rotation == 4 || rotation == 5) std::swap(w, h);
-        LargestCrop(w, h, today ? 240 : 150, today ? 268 : 290, crop);
-    }
+    const CropRect framed = cropText ? CropRect{crop[0], crop[1], crop[2], crop[3]}
+                                     : LargestCropOf(picture, static_cast<TurnCode>(rotation), FrameFor(realName));
 
-    if (!image) {
-        // A theme without this image (an imported package, say) gains one.
-        auto added = std::make_unique<ThemeImage>();
-        added->realName = realName;
-        added->Classify();
-        image = added.get();
-        theme->files.push_back(std::move(added));
-    }
-    image->cropLeft = crop[0];
-    image->cropTop = crop[1];
-    image->cropRight = crop[2];
-    image->cropBottom = crop[3];
+    ThemeImage* image = FindOrAddImage(*theme, realName);
+    SetCrop(*image, framed);
     image->rotation = rotation;
     image->hFlip = hFlip;
     image->transparency = transparency;

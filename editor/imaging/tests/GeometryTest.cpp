@@ -146,7 +146,7 @@ TEST(Resize, PackedDepthsBitByBit) {
 TEST(Turn, QuarterTurnsMovePixels) {
     DibImage image;
     MakeImage(image, 5, 3, 32, Pattern);
-    ASSERT_EQ(image.Turn(4), 0);
+    ASSERT_EQ(image.Turn(TurnCode::kQuarterClockwise), 0);
     ASSERT_EQ(image.Width(), 3);
     ASSERT_EQ(image.Height(), 5);
     // Clockwise: (x, y) -> (h - 1 - y, x).
@@ -154,7 +154,7 @@ TEST(Turn, QuarterTurnsMovePixels) {
         for (int x = 0; x < 5; ++x) EXPECT_EQ(PixelAt(image, 3 - 1 - y, x), Pattern(x, y));
     DibImage other;
     MakeImage(other, 5, 3, 24, Pattern);
-    ASSERT_EQ(other.Turn(5), 0);
+    ASSERT_EQ(other.Turn(TurnCode::kQuarterAnticlockwise), 0);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x) {
             Rgba p = Pattern(x, y);
@@ -173,9 +173,9 @@ TEST(Turn, FourThenFiveIsIdentityAtEveryDepth) {
         reference.Create(9, 4, bpp);
         std::copy(bits, bits + image.Stride() * 4, reference.Bits());
         reference.Resize(9, 4, false, false);  // copies only the pixels
-        ASSERT_EQ(image.Turn(4), 0) << bpp;
+        ASSERT_EQ(image.Turn(TurnCode::kQuarterClockwise), 0) << bpp;
         EXPECT_EQ(image.Width(), 4);
-        ASSERT_EQ(image.Turn(5), 0) << bpp;
+        ASSERT_EQ(image.Turn(TurnCode::kQuarterAnticlockwise), 0) << bpp;
         EXPECT_EQ(image.Width(), 9);
         EXPECT_EQ(Snapshot(image), Snapshot(reference)) << bpp;
     }
@@ -185,15 +185,15 @@ TEST(Turn, BadCodeLeavesImage) {
     DibImage image;
     MakeImage(image, 3, 2, 24, Pattern);
     auto before = Snapshot(image);
-    EXPECT_EQ(image.Turn(6), 4);
-    EXPECT_EQ(image.Turn(-1), 4);
-    EXPECT_EQ(image.Turn(0), 0);
+    EXPECT_EQ(image.Turn(static_cast<TurnCode>(6)), 4);
+    EXPECT_EQ(image.Turn(static_cast<TurnCode>(-1)), 4);
+    EXPECT_EQ(image.Turn(TurnCode::kNone), 0);
     EXPECT_EQ(Snapshot(image), before);
     EXPECT_EQ(image.Width(), 3);
     DibImage two;
     two.Create(4, 4, 2);
     if (!two.IsEmpty()) {
-        EXPECT_EQ(two.Turn(4), 3);
+        EXPECT_EQ(two.Turn(TurnCode::kQuarterClockwise), 3);
     }
 }
 
@@ -207,7 +207,7 @@ TEST(Turn, Mirrors) {
             DibImage image;
             image.Create(11, 3, bpp);
             std::copy(base.Bits(), base.Bits() + base.Stride() * 3, image.Bits());
-            ASSERT_EQ(image.Turn(code), 0);
+            ASSERT_EQ(image.Turn(static_cast<TurnCode>(code)), 0);
             for (int y = 0; y < 3; ++y)
                 for (int x = 0; x < 11; ++x) {
                     int sx = code == 2 ? x : 10 - x;
