@@ -41,9 +41,10 @@ void DecodeUtf16(std::u16string_view text, Emit emit) {
 }
 
 // Calls `emit` with each code point of a UTF-8 text; each maximal ill-formed
-// subsequence gives one U+FFFD.
+// subsequence gives one U+FFFD. True when there was none.
 template <class Emit>
-void DecodeUtf8(std::string_view text, Emit emit) {
+bool DecodeUtf8(std::string_view text, Emit emit) {
+    bool wellFormed = true;
     const auto* p = reinterpret_cast<const uint8_t*>(text.data());
     const size_t n = text.size();
     size_t i = 0;
@@ -69,6 +70,7 @@ void DecodeUtf8(std::string_view text, Emit emit) {
             if (b == 0xF4) high = 0x8F;       // above U+10FFFF
         } else {
             emit(kReplacementCharacter);
+            wellFormed = false;
             ++i;
             continue;
         }
@@ -83,8 +85,10 @@ void DecodeUtf8(std::string_view text, Emit emit) {
             cp = (cp << 6) | (p[j] & 0x3F);
         }
         emit(complete ? cp : kReplacementCharacter);
+        wellFormed = wellFormed && complete;
         i = j;
     }
+    return wellFormed;
 }
 
 void AppendUtf16(std::u16string& out, char32_t cp) {
@@ -154,6 +158,14 @@ std::string Cp1252ToUtf8(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) AppendUtf8(out, Cp1252CodePoint(static_cast<unsigned char>(c)));
     return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    return DecodeUtf8(text, [](char32_t) {});
+}
+
+std::string AsUtf8(std::string_view text) {
+    return IsValidUtf8(text) ? std::string(text) : Cp1252ToUtf8(text);
 }
 
 std::string Utf8ToCp1252(std::string_view text) {

@@ -25,6 +25,14 @@ std::u16string Utf8ToUtf16(std::string_view text);
 std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text);
 
+// True when `text` is well-formed UTF-8 (ASCII is).
+bool IsValidUtf8(std::string_view text);
+// Text of either origin as UTF-8: well-formed UTF-8 (names typed on a Linux
+// command line, file names the system gave) is kept as it is; anything else
+// is read as Windows-1252 (texts of the program and of theme files). A
+// Windows-1252 text with a byte above 0x7F is almost never well-formed UTF-8.
+std::string AsUtf8(std::string_view text);
+
 // The code point of a Windows-1252 byte.
 char16_t Cp1252CodePoint(unsigned char byte);
 

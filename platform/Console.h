@@ -7,11 +7,11 @@ namespace mrw::console {
 // True when standard output is a terminal (a progress line is shown only there).
 bool StdoutIsTerminal();
 
-// A text in the desktop code page (resource texts, names and notes read from
-// theme files) as the console expects it: UTF-8 in the native build, whose
-// terminals and JSON readers expect it; unchanged in the Windows build, whose
-// console uses the ANSI code page. Paths the system gave us are already in
-// the console's encoding and are not passed through here.
+// A text as the console expects it. The native build's terminals expect
+// UTF-8: texts in the desktop code page (resource texts, the program's fixed
+// messages, names and notes read from theme files) are converted, texts that
+// are UTF-8 already (names typed on the command line, file names) are kept.
+// The Windows build's console uses the ANSI code page: texts are unchanged.
 std::string ForConsole(const std::string& desktopText);
 
 }  // namespace mrw::console

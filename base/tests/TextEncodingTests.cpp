@@ -53,7 +53,17 @@ TEST(TextEncoding, InvalidUtf8GivesOneReplacementPerMaximalSubpart) {
         {"\xC3\xA9", u"\u00E9"},
         {"\xEF\xBF\xBF", u"\uFFFF"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Utf8ToUtf16(c.in), c.out) << c.in;
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8ToUtf16(c.in), c.out) << c.in;
+        EXPECT_EQ(IsValidUtf8(c.in), c.out.find(kReplacementCharacter) == std::u16string::npos) << c.in;
+    }
+}
+
+TEST(TextEncoding, AsUtf8KeepsUtf8AndReadsAnythingElseAsTheCodePage) {
+    EXPECT_EQ(AsUtf8("Caf\xC3\xA9"), "Caf\xC3\xA9");
+    EXPECT_EQ(AsUtf8("Caf\xE9"), "Caf\xC3\xA9");
+    EXPECT_EQ(AsUtf8("\x80 \xEF\xBF\xBD"), "\xE2\x82\xAC \xC3\xAF\xC2\xBF\xC2\xBD");
+    EXPECT_EQ(AsUtf8("plain"), "plain");
 }
 
 }  // namespace

@@ -9,6 +9,6 @@ namespace mrw::console {
 
 bool StdoutIsTerminal() { return ::isatty(::fileno(stdout)) == 1; }
 
-std::string ForConsole(const std::string& desktopText) { return text::Cp1252ToUtf8(desktopText); }
+std::string ForConsole(const std::string& desktopText) { return text::AsUtf8(desktopText); }
 
 }  // namespace mrw::console

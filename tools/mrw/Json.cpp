@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
+#include "base/TextEncoding.h"
+
 namespace mrw::cli {
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (char16_t c : text::Utf8ToUtf16(text::AsUtf8(text))) {
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -18,7 +20,7 @@ std::string JsonString(const std::string& text) {
             default:
                 if (c < 0x20 || c >= 0x7F) {
                     char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
                     out += buf;
                 } else {
                     out += static_cast<char>(c);

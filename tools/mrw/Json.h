@@ -1,6 +1,7 @@
-// Minimal JSON output for the mrw commands' --json modes. Strings are escaped
-// so that the output is always valid UTF-8 JSON: bytes 0x80-0xFF of the
-// single-byte text are written as \u00XX (their Latin-1 code points).
+// Minimal JSON output for the mrw commands' --json modes. The output is ASCII:
+// every other character is escaped as \uXXXX. Texts that are well-formed
+// UTF-8 (paths, names typed on the command line) are read as UTF-8, all
+// others in the desktop code page (Windows-1252), as theme files store them.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -3,6 +3,7 @@
 
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
+#include "platform/Console.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/ResourceText.h"
@@ -78,11 +79,14 @@ void WriteJson(const ThemeDocument& doc) {
     std::printf("%s\n", w.str().c_str());
 }
 
+// Texts of the theme as the terminal shows them.
+std::string Shown(const std::string& text) { return console::ForConsole(text); }
+
 void WriteText(const ThemeDocument& doc) {
     static const char* kTypes[] = {"plain theme", "animated Today page", "taskbar theme"};
     const char* type = doc.tskType >= 0 && doc.tskType <= 2 ? kTypes[doc.tskType] : "unknown type";
-    std::printf("Theme \"%s\" (%s)\n", doc.alias.c_str(), type);
-    std::printf("  project       %s\n", doc.projectPath.c_str());
+    std::printf("Theme \"%s\" (%s)\n", Shown(doc.alias).c_str(), type);
+    std::printf("  project       %s\n", Shown(doc.projectPath).c_str());
     std::printf("  images for    %s\n", doc.pdaColours == 0   ? "256 colours (8 bits a channel)"
                                         : doc.pdaColours == 1 ? "65,536 colours (5 bits a channel)"
                                                               : "4,096 colours (4 bits a channel)");
@@ -91,7 +95,8 @@ void WriteText(const ThemeDocument& doc) {
                     FormatColourValue(doc.animationBkColour).c_str());
     std::printf("\nFiles (%zu)\n", doc.files.size());
     for (const auto& f : doc.files) {
-        std::printf("  %-14s %-28s %s", f->realName.c_str(), LoadResourceString(f->labelId).c_str(), f->name.c_str());
+        std::printf("  %-14s %-28s %s", Shown(f->realName).c_str(), Shown(LoadResourceString(f->labelId)).c_str(),
+                    Shown(f->name).c_str());
         if (const auto* img = dynamic_cast<const ThemeImage*>(f.get())) {
             if (img->HasCrop())
                 std::printf("  crop %i,%i-%i,%i", img->cropLeft, img->cropTop, img->cropRight, img->cropBottom);
@@ -106,7 +111,7 @@ void WriteText(const ThemeDocument& doc) {
     std::printf("\nHandheld colours\n");
     for (const auto& r : doc.registryEntries) {
         if (r->kind != kKindColour) continue;
-        std::printf("  %-3s %-42s %-12s%s\n", r->valueName.c_str(), LoadResourceString(r->labelId).c_str(),
+        std::printf("  %-3s %-42s %-12s%s\n", Shown(r->valueName).c_str(), Shown(LoadResourceString(r->labelId)).c_str(),
                     r->data.size() == 4 ? FormatColourValue(r->GetColour()).c_str() : "(not 4 bytes)",
                     r->colourGroup ? "  Pocket PC 2003" : "");
     }
@@ -115,7 +120,7 @@ void WriteText(const ThemeDocument& doc) {
         if (r->kind == kKindColour) continue;
         if (!header) std::printf("\nFurther registry values\n");
         header = true;
-        std::printf("  %s\\%s  flags %i  %s\n", r->subKey.c_str(), r->valueName.c_str(), r->flags,
+        std::printf("  %s\\%s  flags %i  %s\n", Shown(r->subKey).c_str(), Shown(r->valueName).c_str(), r->flags,
                     EncodeDataValue(r->data).c_str());
     }
     if (!doc.note.empty()) {
@@ -124,7 +129,7 @@ void WriteText(const ThemeDocument& doc) {
         for (char c : doc.note + "\n") {
             if (c == '\r') continue;
             if (c == '\n') {
-                std::printf("  %s\n", line.c_str());
+                std::printf("  %s\n", Shown(line).c_str());
                 line.clear();
             } else {
                 line += c;
