@@ -28,9 +28,8 @@ bool WriteAnimationSettings(const std::string& source, const std::string& target
         while (end < in.size() && in[end] != '\n') ++end;
         const size_t next = end < in.size() ? end + 1 : end;
         if (end > pos && in[end - 1] == '\r') --end;  // CR LF read as one line end
-        while (pos < end && (in[pos] == ' ' || in[pos] == '\t' || in[pos] == '\v' || in[pos] == '\f' ||
-                             in[pos] == '\r'))
-            ++pos;
+        // Within a line (no LF left), the C library's white space.
+        while (pos < end && ascii::IsSpace(static_cast<char>(in[pos]))) ++pos;
         std::string line(reinterpret_cast<const char*>(in.data()) + pos, end - pos);
         if (line.size() >= 5 && ascii::StartsWithNoCase(line, "size=")) line = "size=" + std::to_string(height);
         out += line;

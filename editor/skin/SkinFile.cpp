@@ -30,7 +30,6 @@ std::string Trim(const std::string& s, size_t from, size_t to) {
     return std::string(ascii::TrimIf(std::string_view(s).substr(from, to - from), IsSkinBlank));
 }
 
-
 // A header line ("[" already seen at `open`): the trimmed name, or false
 // when the line has no "]".
 bool ParseHeader(const std::string& line, size_t open, std::string& name) {
@@ -44,12 +43,11 @@ bool ParseHeader(const std::string& line, size_t open, std::string& name) {
 // character; saturates instead of overflowing.
 int AtoI(const std::string& s) {
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f'))
-        ++i;
+    while (i < s.size() && ascii::IsSpace(s[i])) ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     long long v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    for (; i < s.size() && ascii::IsDigit(s[i]); ++i) {
         v = v * 10 + (s[i] - '0');
         if (v > 1LL << 32) v = 1LL << 32;
     }

@@ -88,7 +88,7 @@ void ResolveThemeColour(const ThemeDocument* theme, const std::string& indexText
 // The decimal number at the start of the text (0 when there is none), as atoi reads it.
 int LeadingNumber(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && ascii::IsBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     long long n = 0;
