@@ -2,6 +2,7 @@
 // registry values its setup file lists.
 #include <cstdio>
 
+#include "editor/document/ProjectValues.h"
 #include "editor/packages/ThemePackageReader.h"
 #include "tools/mrw/Args.h"
 #include "tools/mrw/CliSupport.h"
@@ -18,16 +19,6 @@ const char kUsage[] =
     "cabinet name, size, final name and setup flags, then the registry values\n"
     "with their keys. Nothing is extracted.\n\n"
     "  --json   print one JSON object instead of text\n";
-
-std::string HexBytes(const std::vector<uint8_t>& data) {
-    std::string text;
-    char byte[4];
-    for (size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", data[i]);
-        text += byte;
-    }
-    return text;
-}
 
 std::string KeyText(const ThemePackageReader& reader, uint16_t keyId) {
     std::string text;
@@ -63,7 +54,7 @@ void PrintJson(ThemePackageReader& reader) {
         w.Field("key", KeyText(reader, v->keyId));
         w.Field("name", v->name);
         w.Field("flags", static_cast<int64_t>(v->flags));
-        w.Field("data", HexBytes(v->data));
+        w.Field("data", EncodeDataValue(v->data));
         w.EndObject();
     }
     w.EndArray();
@@ -85,7 +76,7 @@ void PrintText(ThemePackageReader& reader) {
     std::printf("\nregistry:\n");
     for (const SetupRegistryValue* v = reader.FirstValue(); v != nullptr; v = reader.NextValue()) {
         std::printf("  %s,%s,0x%08x,%s\n", Printable(KeyText(reader, v->keyId)).c_str(), Printable(v->name).c_str(),
-                    v->flags, HexBytes(v->data).c_str());
+                    v->flags, EncodeDataValue(v->data).c_str());
     }
 }
 
