@@ -52,6 +52,12 @@ std::string_view Trim(std::string_view text) { return TrimIf(text, [](char c) { 
 
 bool IsAllSpace(std::string_view text) { return Trim(text).empty(); }
 
+bool IsAllDigits(std::string_view text) {
+    for (char c : text)
+        if (!IsDigit(c)) return false;
+    return true;
+}
+
 bool ParseHexByte(char high, char low, uint8_t& byte) {
     const int h = HexDigitValue(high), l = HexDigitValue(low);
     if (h < 0 || l < 0) return false;

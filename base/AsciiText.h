@@ -37,6 +37,8 @@ constexpr bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 // Space and tab only.
 constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// True when every character is a decimal digit (also for "").
+bool IsAllDigits(std::string_view text);
 // `text` without leading and trailing IsSpace characters.
 std::string_view Trim(std::string_view text);
 // `text` without leading and trailing characters for which `strip` is true.

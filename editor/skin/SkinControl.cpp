@@ -10,16 +10,6 @@
 
 namespace mrw {
 
-namespace {
-
-bool AllDigits(const std::string& s) {
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-}  // namespace
-
 SkinControl::SkinControl(SkinKind kind, Skin& skin, std::string name)
     : kind_(kind), skin_(skin), name_(std::move(name)) {}
 
@@ -100,7 +90,7 @@ void SkinControl::FireAction() {
         Post(kSkinActionMessage, kSkinActionCharacter, intptr_t(static_cast<signed char>(a[1])));
     } else if (a.empty()) {
         PostCommand(0);
-    } else if (AllDigits(a)) {
+    } else if (ascii::IsAllDigits(a)) {
         int command = 0;
         SkinFile::ParseUnsigned(a, command);
         PostCommand(command);

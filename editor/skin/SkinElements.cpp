@@ -14,12 +14,6 @@ namespace mrw {
 
 namespace {
 
-bool AllDigits(const std::string& s) {
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 SkinRect RectAt(const SkinPair& pos, int width, int height) {
     return SkinRect{pos.x, pos.y, pos.x + width, pos.y + height};
 }
@@ -198,7 +192,7 @@ void SkinButton::FireAction() {
         Post(kSkinActionMessage, kSkinActionCharacter, intptr_t(static_cast<signed char>(entry[1])));
         lastFired_ = EntryKind::Character;
         StartTimer();
-    } else if (!AllDigits(entry)) {
+    } else if (!ascii::IsAllDigits(entry)) {
         PostNamed(entry, kSkinActionNamed);
         lastFired_ = EntryKind::Named;
     } else {
