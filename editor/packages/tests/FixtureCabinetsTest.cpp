@@ -1,7 +1,6 @@
 // The reader against third-party cabinets and real handheld installers.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -25,16 +24,6 @@ std::vector<std::string> CabinetsUnder(const std::string& folder) {
     }
     return found;
 }
-
-bool HaveTool(const char* command) {
-#ifdef _WIN32
-    (void)command;
-    return false;
-#else
-    return std::system((std::string(command) + " >/dev/null 2>&1").c_str()) == 0;
-#endif
-}
-
 
 TEST(FixtureCabinets, EveryFileOpensOrIsRefusedCleanly) {
     if (!test::FixturesAvailable()) GTEST_SKIP() << "no fixtures";
@@ -104,7 +93,7 @@ TEST(FixtureCabinets, HiddenFileTableIsTheOneTheHeaderNames) {
 // cabextract gives it; members with folder parts are refused.
 TEST(FixtureCabinets, UncompressedOnesExtractLikeCabextract) {
     if (!test::FixturesAvailable()) GTEST_SKIP() << "no fixtures";
-    if (!HaveTool("cabextract --version")) GTEST_SKIP() << "cabextract not installed";
+    if (!test::HaveTool("cabextract --version")) GTEST_SKIP() << "cabextract not installed";
     std::vector<std::string> cabinets = CabinetsUnder(test::Fixture("cab/valid"));
     for (const char* ce : {"ce-cabs/BenchmarkDotNet_PPC.ARM.CAB", "ce-cabs/NSBasic.Showcase.CAB", "ce-cabs/SymbolAXO.arm.cab"})
         cabinets.push_back(test::Fixture(ce));
@@ -120,7 +109,7 @@ TEST(FixtureCabinets, UncompressedOnesExtractLikeCabextract) {
         if (reader.LastError() == CabinetError::CompressedFolder) compressed = true;
         if (compressed) continue;
         EXPECT_EQ(result, allPlain ? 1 : 0);
-        ASSERT_EQ(std::system(("cabextract -q -d '" + theirs.path() + "' '" + path + "' >/dev/null 2>&1").c_str()), 0);
+        ASSERT_EQ(test::Shell("cabextract -q -d '" + theirs.path() + "' '" + path + "' >/dev/null 2>&1"), 0);
         for (size_t i = 0; i < reader.FileCount(); ++i) {
             const std::string& name = reader.File(i).name;
             if (!IsPlainFileName(name)) continue;

@@ -2,8 +2,6 @@
 // our reader, cabextract and gcab all read.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "base/ByteOrder.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/ThemePackageReader.h"
@@ -55,32 +53,6 @@ std::vector<uint8_t> FromHex(const std::string& hex) {
         i += 2;
     }
     return out;
-}
-
-bool HaveTool(const char* command) {
-#ifdef _WIN32
-    (void)command;
-    return false;
-#else
-    return std::system((std::string(command) + " >/dev/null 2>&1").c_str()) == 0;
-#endif
-}
-
-int Shell(const std::string& command) {
-#ifdef _WIN32
-    // cmd.exe drops the first and the last quote of a line that starts with one.
-    return std::system(("\"" + command + "\"").c_str());
-#else
-    return std::system(command.c_str());
-#endif
-}
-
-std::string CabWizProgram() {
-#ifdef _WIN32
-    return test::ProgramFolder() + "CabWiz.exe";
-#else
-    return test::ProgramFolder() + "cabwiz";
-#endif
 }
 
 struct ThemeFolder {
@@ -302,20 +274,20 @@ TEST(CabWiz, SourceFilesAreFoundWithoutRegardToCase) {
 }
 
 TEST(CabWiz, ProgramTakesTheBuildsCommandLine) {
-    if (!files::IsFile(CabWizProgram())) GTEST_SKIP() << "cabwiz not staged";
+    if (!files::IsFile(test::CabWizProgram())) GTEST_SKIP() << "cabwiz not staged";
     ThemeFolder theme;
     const std::string log = theme.dir / "stderr.txt";
-    EXPECT_EQ(Shell("\"" + CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
+    EXPECT_EQ(test::Shell("\"" + test::CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
     EXPECT_TRUE(files::IsFile(theme.cabinet()));
     files::Delete(theme.dir / "vx5n.htm");
-    EXPECT_NE(Shell("\"" + CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
+    EXPECT_NE(test::Shell("\"" + test::CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
     EXPECT_FALSE(files::Exists(theme.cabinet()));
     EXPECT_NE(test::ReadText(log).find("vx5n.htm"), std::string::npos);
 }
 
 TEST(CabWizInterop, CabextractAndGcabReadOurCabinets) {
-    const bool cabextract = HaveTool("cabextract --version");
-    const bool gcab = HaveTool("gcab --version");
+    const bool cabextract = test::HaveTool("cabextract --version");
+    const bool gcab = test::HaveTool("gcab --version");
     if (!cabextract && !gcab) GTEST_SKIP() << "neither cabextract nor gcab installed";
     ThemeFolder theme;
     std::string cabinet, error;
@@ -325,18 +297,18 @@ TEST(CabWizInterop, CabextractAndGcabReadOurCabinets) {
     test::TempFolder ours;
     ASSERT_EQ(reader.ExtractTo(ours.path()), 1);
     if (cabextract) {
-        EXPECT_EQ(Shell("cabextract -q -t '" + cabinet + "' >/dev/null 2>&1"), 0);
+        EXPECT_EQ(test::Shell("cabextract -q -t '" + cabinet + "' >/dev/null 2>&1"), 0);
         test::TempFolder out;
-        ASSERT_EQ(Shell("cabextract -q -d '" + out.path() + "' '" + cabinet + "' >/dev/null 2>&1"), 0);
+        ASSERT_EQ(test::Shell("cabextract -q -d '" + out.path() + "' '" + cabinet + "' >/dev/null 2>&1"), 0);
         for (size_t i = 0; i < reader.FileCount(); ++i) {
             const std::string& name = reader.File(i).name;
             EXPECT_EQ(test::ReadBytes(out / name), test::ReadBytes(ours / name)) << name;
         }
     }
     if (gcab) {
-        EXPECT_EQ(Shell("gcab -t '" + cabinet + "' >/dev/null 2>&1"), 0);
+        EXPECT_EQ(test::Shell("gcab -t '" + cabinet + "' >/dev/null 2>&1"), 0);
         test::TempFolder out;
-        ASSERT_EQ(Shell("cd '" + out.path() + "' && gcab -x '" + cabinet + "' >/dev/null 2>&1"), 0);
+        ASSERT_EQ(test::Shell("cd '" + out.path() + "' && gcab -x '" + cabinet + "' >/dev/null 2>&1"), 0);
         for (size_t i = 0; i < reader.FileCount(); ++i) {
             const std::string& name = reader.File(i).name;
             EXPECT_EQ(test::ReadBytes(out / name), test::ReadBytes(ours / name)) << name;
@@ -345,12 +317,12 @@ TEST(CabWizInterop, CabextractAndGcabReadOurCabinets) {
 }
 
 TEST(CabWizInterop, OurReaderReadsGcabCabinets) {
-    if (!HaveTool("gcab --version")) GTEST_SKIP() << "gcab not installed";
+    if (!test::HaveTool("gcab --version")) GTEST_SKIP() << "gcab not installed";
     ThemeFolder theme;
     std::string names;
     for (const auto& f : theme.files) names += " '" + f.first + "'";
     const std::string cabinet = theme.dir / "gcab.cab";
-    ASSERT_EQ(Shell("cd '" + theme.dir.path() + "' && gcab -c -n '" + cabinet + "'" + names + " >/dev/null 2>&1"), 0);
+    ASSERT_EQ(test::Shell("cd '" + theme.dir.path() + "' && gcab -c -n '" + cabinet + "'" + names + " >/dev/null 2>&1"), 0);
     ThemePackageReader reader;
     ASSERT_TRUE(reader.Open(cabinet));
     ASSERT_EQ(reader.FileCount(), theme.files.size());
