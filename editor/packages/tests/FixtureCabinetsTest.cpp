@@ -13,6 +13,9 @@
 namespace mrw {
 namespace {
 
+using test::HaveTool;
+using test::Shell;
+
 namespace fs = std::filesystem;
 
 std::vector<std::string> CabinetsUnder(const std::string& folder) {
@@ -93,7 +96,7 @@ TEST(FixtureCabinets, HiddenFileTableIsTheOneTheHeaderNames) {
 // cabextract gives it; members with folder parts are refused.
 TEST(FixtureCabinets, UncompressedOnesExtractLikeCabextract) {
     if (!test::FixturesAvailable()) GTEST_SKIP() << "no fixtures";
-    if (!test::HaveTool("cabextract --version")) GTEST_SKIP() << "cabextract not installed";
+    if (!HaveTool("cabextract --version")) GTEST_SKIP() << "cabextract not installed";
     std::vector<std::string> cabinets = CabinetsUnder(test::Fixture("cab/valid"));
     for (const char* ce : {"ce-cabs/BenchmarkDotNet_PPC.ARM.CAB", "ce-cabs/NSBasic.Showcase.CAB", "ce-cabs/SymbolAXO.arm.cab"})
         cabinets.push_back(test::Fixture(ce));
@@ -109,7 +112,7 @@ TEST(FixtureCabinets, UncompressedOnesExtractLikeCabextract) {
         if (reader.LastError() == CabinetError::CompressedFolder) compressed = true;
         if (compressed) continue;
         EXPECT_EQ(result, allPlain ? 1 : 0);
-        ASSERT_EQ(test::Shell("cabextract -q -d '" + theirs.path() + "' '" + path + "' >/dev/null 2>&1"), 0);
+        ASSERT_EQ(Shell("cabextract -q -d '" + theirs.path() + "' '" + path + "' >/dev/null 2>&1"), 0);
         for (size_t i = 0; i < reader.FileCount(); ++i) {
             const std::string& name = reader.File(i).name;
             if (!IsPlainFileName(name)) continue;

@@ -13,6 +13,10 @@
 namespace mrw::cabwiz {
 namespace {
 
+using test::CabWizProgram;
+using test::HaveTool;
+using test::Shell;
+
 std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
     std::vector<uint8_t> v(size);
     for (auto& b : v) {
@@ -274,20 +278,20 @@ TEST(CabWiz, SourceFilesAreFoundWithoutRegardToCase) {
 }
 
 TEST(CabWiz, ProgramTakesTheBuildsCommandLine) {
-    if (!files::IsFile(test::CabWizProgram())) GTEST_SKIP() << "cabwiz not staged";
+    if (!files::IsFile(CabWizProgram())) GTEST_SKIP() << "cabwiz not staged";
     ThemeFolder theme;
     const std::string log = theme.dir / "stderr.txt";
-    EXPECT_EQ(test::Shell("\"" + test::CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
+    EXPECT_EQ(Shell("\"" + CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
     EXPECT_TRUE(files::IsFile(theme.cabinet()));
     files::Delete(theme.dir / "vx5n.htm");
-    EXPECT_NE(test::Shell("\"" + test::CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
+    EXPECT_NE(Shell("\"" + CabWizProgram() + "\" \"" + theme.inf + "\" /CPU POCKETPC2002 2>\"" + log + "\""), 0);
     EXPECT_FALSE(files::Exists(theme.cabinet()));
     EXPECT_NE(test::ReadText(log).find("vx5n.htm"), std::string::npos);
 }
 
 TEST(CabWizInterop, CabextractAndGcabReadOurCabinets) {
-    const bool cabextract = test::HaveTool("cabextract --version");
-    const bool gcab = test::HaveTool("gcab --version");
+    const bool cabextract = HaveTool("cabextract --version");
+    const bool gcab = HaveTool("gcab --version");
     if (!cabextract && !gcab) GTEST_SKIP() << "neither cabextract nor gcab installed";
     ThemeFolder theme;
     std::string cabinet, error;
@@ -297,18 +301,18 @@ TEST(CabWizInterop, CabextractAndGcabReadOurCabinets) {
     test::TempFolder ours;
     ASSERT_EQ(reader.ExtractTo(ours.path()), 1);
     if (cabextract) {
-        EXPECT_EQ(test::Shell("cabextract -q -t '" + cabinet + "' >/dev/null 2>&1"), 0);
+        EXPECT_EQ(Shell("cabextract -q -t '" + cabinet + "' >/dev/null 2>&1"), 0);
         test::TempFolder out;
-        ASSERT_EQ(test::Shell("cabextract -q -d '" + out.path() + "' '" + cabinet + "' >/dev/null 2>&1"), 0);
+        ASSERT_EQ(Shell("cabextract -q -d '" + out.path() + "' '" + cabinet + "' >/dev/null 2>&1"), 0);
         for (size_t i = 0; i < reader.FileCount(); ++i) {
             const std::string& name = reader.File(i).name;
             EXPECT_EQ(test::ReadBytes(out / name), test::ReadBytes(ours / name)) << name;
         }
     }
     if (gcab) {
-        EXPECT_EQ(test::Shell("gcab -t '" + cabinet + "' >/dev/null 2>&1"), 0);
+        EXPECT_EQ(Shell("gcab -t '" + cabinet + "' >/dev/null 2>&1"), 0);
         test::TempFolder out;
-        ASSERT_EQ(test::Shell("cd '" + out.path() + "' && gcab -x '" + cabinet + "' >/dev/null 2>&1"), 0);
+        ASSERT_EQ(Shell("cd '" + out.path() + "' && gcab -x '" + cabinet + "' >/dev/null 2>&1"), 0);
         for (size_t i = 0; i < reader.FileCount(); ++i) {
             const std::string& name = reader.File(i).name;
             EXPECT_EQ(test::ReadBytes(out / name), test::ReadBytes(ours / name)) << name;
@@ -317,12 +321,12 @@ TEST(CabWizInterop, CabextractAndGcabReadOurCabinets) {
 }
 
 TEST(CabWizInterop, OurReaderReadsGcabCabinets) {
-    if (!test::HaveTool("gcab --version")) GTEST_SKIP() << "gcab not installed";
+    if (!HaveTool("gcab --version")) GTEST_SKIP() << "gcab not installed";
     ThemeFolder theme;
     std::string names;
     for (const auto& f : theme.files) names += " '" + f.first + "'";
     const std::string cabinet = theme.dir / "gcab.cab";
-    ASSERT_EQ(test::Shell("cd '" + theme.dir.path() + "' && gcab -c -n '" + cabinet + "'" + names + " >/dev/null 2>&1"), 0);
+    ASSERT_EQ(Shell("cd '" + theme.dir.path() + "' && gcab -c -n '" + cabinet + "'" + names + " >/dev/null 2>&1"), 0);
     ThemePackageReader reader;
     ASSERT_TRUE(reader.Open(cabinet));
     ASSERT_EQ(reader.FileCount(), theme.files.size());

@@ -15,6 +15,9 @@
 namespace mrw {
 namespace {
 
+using test::MrwProgram;
+using test::Shell;
+
 const char kInf[] =
     "[Version]\r\nSignature=\"$Chicago$\"\r\nCESignature=\"$Windows CE$\"\r\nProvider= \"Windows\"\r\n\r\n"
     "[CEStrings]\r\nAppName=\"Blue \"\"Sky\"\" \xE9\"\r\nInstallDir= %CE2%\r\n\r\n"
@@ -29,7 +32,7 @@ const char kInf[] =
     "HKCU,Software\\Microsoft\\Today,Skin,0x00010001,01,00,00,00\r\n";
 
 TEST(MrwPackageCommands, ListAsJsonAndExtract) {
-    if (!files::IsFile(test::MrwProgram())) GTEST_SKIP() << "mrw not staged";
+    if (!files::IsFile(MrwProgram())) GTEST_SKIP() << "mrw not staged";
     test::TempFolder dir;
     test::WriteText(dir / "tdywater.gif", "GIF89a");
     test::WriteText(dir / "vx5n.htm", "<html></html>");
@@ -41,7 +44,7 @@ TEST(MrwPackageCommands, ListAsJsonAndExtract) {
     const std::string setupSize = std::to_string(reader.File(0).size);
 
     const std::string json = dir / "list.json";
-    ASSERT_EQ(test::Shell("\"" + test::MrwProgram() + "\" list \"" + cabinet + "\" --json >\"" + json + "\""), 0);
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" list \"" + cabinet + "\" --json >\"" + json + "\""), 0);
     std::string listed = test::ReadText(json);
     listed.erase(std::remove(listed.begin(), listed.end(), '\r'), listed.end());  // text-mode stdout
     EXPECT_EQ(listed,
@@ -55,17 +58,17 @@ TEST(MrwPackageCommands, ListAsJsonAndExtract) {
               "{\"key\": \"HKCU,Software\\\\Microsoft\\\\Today\", \"name\": \"Skin\", \"flags\": 65537, \"data\": \"01,00,00,00\"}]}\n");
 
     const std::string out = dir / "out";
-    ASSERT_EQ(test::Shell("\"" + test::MrwProgram() + "\" extract \"" + cabinet + "\" \"" + out + "\" >\"" + json + "\""), 0);
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" extract \"" + cabinet + "\" \"" + out + "\" >\"" + json + "\""), 0);
     EXPECT_EQ(test::ReadText(out + "/vx5n.htm"), "<html></html>");
     EXPECT_EQ(test::ReadText(out + "/tdywater.gif"), "GIF89a");
     EXPECT_FALSE(files::Exists(out + "/tdywater.001"));
 
-    EXPECT_NE(test::Shell("\"" + test::MrwProgram() + "\" list \"" + (dir / "missing.tsk") + "\" 2>\"" + json + "\""), 0);
+    EXPECT_NE(Shell("\"" + MrwProgram() + "\" list \"" + (dir / "missing.tsk") + "\" 2>\"" + json + "\""), 0);
     EXPECT_NE(test::ReadText(json).find("cannot open"), std::string::npos);
 }
 
 TEST(MrwPackageCommands, ExtractSaysWhichFinalNamesWereNotUsed) {
-    if (!files::IsFile(test::MrwProgram())) GTEST_SKIP() << "mrw not staged";
+    if (!files::IsFile(MrwProgram())) GTEST_SKIP() << "mrw not staged";
     // Final names that clash, lead outside, or hold a terminal escape; a file
     // table that holds fewer records than the header counts.
     SetupFileModel m;
@@ -87,7 +90,7 @@ TEST(MrwPackageCommands, ExtractSaysWhichFinalNamesWereNotUsed) {
     test::WriteBytes(dir / "odd.tsk", bytes);
 
     const std::string out = dir / "out", listing = dir / "out.txt", errors = dir / "err.txt";
-    ASSERT_EQ(test::Shell("\"" + test::MrwProgram() + "\" extract \"" + (dir / "odd.tsk") + "\" \"" + out + "\" >\"" + listing + "\""), 0);
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" extract \"" + (dir / "odd.tsk") + "\" \"" + out + "\" >\"" + listing + "\""), 0);
     std::string text = test::ReadText(listing);
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     EXPECT_EQ(text,
@@ -99,7 +102,7 @@ TEST(MrwPackageCommands, ExtractSaysWhichFinalNamesWereNotUsed) {
     EXPECT_EQ(test::ReadText(out + "/same.txt"), "1");
     EXPECT_EQ(test::ReadText(out + "/two.002"), "2");
 
-    ASSERT_EQ(test::Shell("\"" + test::MrwProgram() + "\" list \"" + (dir / "odd.tsk") + "\" >\"" + listing + "\" 2>\"" + errors + "\""), 0);
+    ASSERT_EQ(Shell("\"" + MrwProgram() + "\" list \"" + (dir / "odd.tsk") + "\" >\"" + listing + "\" 2>\"" + errors + "\""), 0);
     text = test::ReadText(listing);
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     EXPECT_NE(text.find("application: Odd?[2J\n"), std::string::npos);
