@@ -9,6 +9,7 @@
 #include "editor/imaging/DibImage.h"
 #include "editor/packages/preview/PreviewComposer.h"
 #include "editor/packages/preview/PreviewControls.h"
+#include "editor/resources/EditorTexts.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -20,6 +21,8 @@ struct Workspace {
     std::unique_ptr<mrw::ThemeDocument> theme;
 
     Workspace() {
+        // The preview shows the editor's texts, as in the editor.
+        mrw::InstallResourceTable(mrw::EditorResourceTable(), mrw::kEditorResourceLibrary);
         templates = std::string(MRW_SOURCE_DIR) + "/data/program/";
         work = mrw::files::TempFolder() + "mrwpreviewbench/";
         mrw::files::RemoveTree(work);

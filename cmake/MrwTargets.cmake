@@ -2,7 +2,8 @@
 #
 #   mrw_library(NAME SOURCES... [LIBS ...])   static library, sources include "folder/File.h" from the root
 #   mrw_program(NAME SOURCES... [LIBS ...])   executable staged in the program folder
-#   mrw_test(NAME SOURCES... [LIBS ...])      GoogleTest executable, one CTest test
+#   mrw_test(NAME SOURCES... [LIBS ...])      GoogleTest executable, one CTest test, with the shared
+#                                             test main and helpers of testing/ (mrw_test_support)
 #   mrw_fuzzer(NAME SOURCES... [LIBS ...])    libFuzzer target (MRW_FUZZ builds only)
 
 function(mrw_library name)
@@ -29,7 +30,7 @@ function(mrw_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}")
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} mrw_test_support GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} mrw_test_support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${MRW_TEST_DIR}")
   target_compile_definitions(${name} PRIVATE
     MRW_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

@@ -11,10 +11,6 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == ' ';
-}
-
 bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -23,7 +19,7 @@ bool HasLineBreak(std::string_view s) {
 // pair of surrounding quotes, no line break.
 bool ValueRoundTrips(std::string_view v) {
     if (HasLineBreak(v)) return false;
-    if (!v.empty() && (IsBlank(v.front()) || IsBlank(v.back()))) return false;
+    if (!v.empty() && (mrw::IsProfileBlank(v.front()) || mrw::IsProfileBlank(v.back()))) return false;
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) return false;
     return true;
 }
@@ -35,7 +31,7 @@ bool SectionRoundTrips(std::string_view s) {
 
 bool KeyRoundTrips(std::string_view k) {
     size_t b = 0;
-    while (b < k.size() && IsBlank(k[b])) ++b;
+    while (b < k.size() && mrw::IsProfileBlank(k[b])) ++b;
     return !HasLineBreak(k) && k.find('=') == std::string_view::npos && (b == k.size() || k[b] != '[');
 }
 

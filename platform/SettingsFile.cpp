@@ -1,6 +1,9 @@
-// A settings store kept in an INI file. Every call reads the file afresh and
-// every write saves it at once, so that stores opened on the same file see
-// each other's changes, as stores on the registry do.
+// Settings stores kept in an INI file or in memory, and the installed store.
+// The file store reads the file afresh on every call and saves it on every
+// write, so that stores opened on the same file see each other's changes, as
+// stores on the registry do.
+#include <atomic>
+#include <mutex>
 #include <utility>
 
 #include "platform/Files.h"
@@ -65,10 +68,53 @@ private:
     std::string path_;
 };
 
+// A profile held in memory: the INI store's rules without the file.
+class MemorySettingsStore : public SettingsStore {
+public:
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& fallback) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return profile_.GetString(section, key, fallback);
+    }
+
+    int GetInt(const std::string& section, const std::string& key, int fallback) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return profile_.GetInt(section, key, fallback);
+    }
+
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        profile_.WriteString(section, key, value);
+        return true;
+    }
+
+    bool WriteInt(const std::string& section, const std::string& key, int value) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        profile_.WriteInt(section, key, value);
+        return true;
+    }
+
+private:
+    std::mutex mutex_;
+    ProfileFile profile_;
+};
+
+std::atomic<SettingsStore*> gSettings{nullptr};
+
 }  // namespace
 
 std::unique_ptr<SettingsStore> OpenSettingsFile(const std::string& iniPath) {
     return std::make_unique<IniSettingsStore>(iniPath);
 }
+
+std::unique_ptr<SettingsStore> NewMemorySettings() { return std::make_unique<MemorySettingsStore>(); }
+
+SettingsStore& CurrentSettings() {
+    static MemorySettingsStore unsaved;
+    SettingsStore* installed = gSettings.load();
+    return installed ? *installed : unsaved;
+}
+
+SettingsStore* SetSettings(SettingsStore* store) { return gSettings.exchange(store); }
 
 }  // namespace mrw

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -53,6 +54,25 @@ bool FixturesAvailable() {
 }
 
 std::string ProgramFolder() { return WithSeparator(MRW_PROGRAM_DIR); }
+
+#ifdef _WIN32
+std::string MrwProgram() { return ProgramFolder() + "mrw.exe"; }
+std::string CabWizProgram() { return ProgramFolder() + "CabWiz.exe"; }
+
+int Shell(const std::string& command) {
+    // cmd.exe drops the first and the last quote of a line that starts with one.
+    return std::system(("\"" + command + "\"").c_str());
+}
+
+bool HaveTool(const std::string&) { return false; }
+#else
+std::string MrwProgram() { return ProgramFolder() + "mrw"; }
+std::string CabWizProgram() { return ProgramFolder() + "cabwiz"; }
+
+int Shell(const std::string& command) { return std::system(command.c_str()); }
+
+bool HaveTool(const std::string& command) { return Shell(command + " >/dev/null 2>&1") == 0; }
+#endif
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/AsciiText.h"
 #include "platform/Paths.h"
 
 namespace mrw::files {
@@ -69,26 +70,12 @@ std::string Normalise(const std::string& path) {
 bool LStat(const std::string& path, struct stat& st) { return ::lstat(path.c_str(), &st) == 0; }
 bool Stat(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
 
-bool EqualNoCase(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        char ca = *a, cb = *b;
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<char>(cb - 'A' + 'a');
-        if (ca != cb) return false;
-    }
-    return *a == *b;
-}
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const char ca = Lower(a[i]), cb = Lower(b[i]);
-        if (ca != cb) return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
+// Find's order: by name without regard to case as NTFS orders (letters
+// compare as upper case, so "_" comes after the letters), names that differ
+// only in case in byte order, so that the order is the same on every run.
+bool FindOrderLess(const std::string& a, const std::string& b) {
+    const int byCase = ascii::CompareNoCase(a, b);
+    return byCase != 0 ? byCase < 0 : a < b;
 }
 
 // The entry of `folder` ("" = current folder) whose name equals `name`
@@ -98,7 +85,7 @@ bool FindEntryNoCase(const std::string& folder, const std::string& name, std::st
     if (!dir.get()) return false;
     bool any = false;
     while (struct dirent* e = ::readdir(dir.get())) {
-        if (!EqualNoCase(e->d_name, name.c_str())) continue;
+        if (!ascii::EqualsNoCase(e->d_name, name)) continue;
         if (!any || e->d_name < found) found = e->d_name;
         any = true;
     }
@@ -240,7 +227,7 @@ bool WildcardMatch(const char* pattern, const char* name) {
         if (*pattern == '*') {
             starPattern = ++pattern;
             starName = name;
-        } else if (*pattern == '?' || (*pattern && Lower(*pattern) == Lower(*name))) {
+        } else if (*pattern == '?' || (*pattern && ascii::ToLower(*pattern) == ascii::ToLower(*name))) {
             ++pattern;
             ++name;
         } else if (starPattern) {
@@ -470,7 +457,7 @@ std::vector<FoundEntry> Find(const std::string& pattern) {
         found.push_back(std::move(entry));
     }
     std::sort(found.begin(), found.end(),
-              [](const FoundEntry& a, const FoundEntry& b) { return LessNoCase(a.name, b.name); });
+              [](const FoundEntry& a, const FoundEntry& b) { return FindOrderLess(a.name, b.name); });
     return found;
 }
 

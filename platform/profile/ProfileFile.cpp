@@ -5,6 +5,7 @@
 #include <iterator>
 #include <utility>
 
+#include "base/AsciiText.h"
 #include "platform/Files.h"
 
 namespace mrw {
@@ -15,37 +16,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // GetPrivateProfileInt reads the value into a buffer of 30 characters.
 constexpr std::size_t kIntDigits = 29;
 
-// The characters the profile functions trim: tab, LF, VT, FF, CR, space and
-// ^Z (a DOS end-of-file mark found on old media).
-bool IsBlank(char c) {
-    return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == ' ';
-}
-
-std::string_view Trim(std::string_view s) {
-    std::size_t begin = 0;
-    std::size_t end = s.size();
-    while (begin < end && IsBlank(s[begin])) ++begin;
-    while (end > begin && IsBlank(s[end - 1])) --end;
-    return s.substr(begin, end - begin);
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = LowerAscii(c);
-    return out;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
+std::string_view TrimBlanks(std::string_view s) { return ascii::TrimIf(s, IsProfileBlank); }
 
 // One pair of matching quotes around the whole value is not part of it.
 std::string_view StripQuotes(std::string_view v) {
@@ -107,10 +78,9 @@ ProfileFile::Entry ProfileFile::MakeEntry(std::string text) {
     Entry e;
     e.text = std::move(text);
     const std::string_view line(e.text);
-    std::size_t begin = 0;
-    std::size_t end = line.size();
-    while (begin < end && IsBlank(line[begin])) ++begin;
-    while (end > begin && IsBlank(line[end - 1])) --end;
+    const std::string_view content = TrimBlanks(line);
+    const std::size_t begin = static_cast<std::size_t>(content.data() - line.data());
+    const std::size_t end = begin + content.size();
     if (begin == end) {
         e.blank = true;
         return e;
@@ -123,9 +93,9 @@ ProfileFile::Entry ProfileFile::MakeEntry(std::string text) {
     }
     const std::size_t eq = begin + equals;
     std::size_t nameEnd = eq;
-    while (nameEnd > begin && IsBlank(line[nameEnd - 1])) --nameEnd;
+    while (nameEnd > begin && IsProfileBlank(line[nameEnd - 1])) --nameEnd;
     std::size_t valueBegin = eq + 1;
-    while (valueBegin < end && IsBlank(line[valueBegin])) ++valueBegin;
+    while (valueBegin < end && IsProfileBlank(line[valueBegin])) ++valueBegin;
     e.nameBegin = begin;
     e.nameLength = nameEnd - begin;
     e.valueBegin = valueBegin;
@@ -164,15 +134,15 @@ ProfileFile ProfileFile::Parse(std::string_view text) {
             }
         }
 
-        const std::string_view trimmed = Trim(line);
+        const std::string_view trimmed = TrimBlanks(line);
         if (!trimmed.empty() && trimmed.front() == '[') {
             const std::size_t close = trimmed.rfind(']');
             if (close != std::string_view::npos && close > 0) {
                 Section section;
                 section.header = std::string(line);
-                section.name = std::string(Trim(trimmed.substr(1, close - 1)));
+                section.name = std::string(TrimBlanks(trimmed.substr(1, close - 1)));
                 section.hasHeader = true;
-                profile.index_.emplace(LowerAscii(section.name), profile.sections_.size());
+                profile.index_.emplace(ascii::ToLower(section.name), profile.sections_.size());
                 profile.sections_.push_back(std::move(section));
                 continue;
             }
@@ -261,25 +231,25 @@ std::vector<std::string> ProfileFile::KeyNames(const std::string& section) const
 }
 
 const ProfileFile::Section* ProfileFile::FirstSection(const std::string& name) const {
-    const auto it = index_.find(LowerAscii(Trim(name)));
+    const auto it = index_.find(ascii::ToLower(TrimBlanks(name)));
     return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 ProfileFile::Section* ProfileFile::FirstSection(const std::string& name) {
-    const auto it = index_.find(LowerAscii(Trim(name)));
+    const auto it = index_.find(ascii::ToLower(TrimBlanks(name)));
     return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 const ProfileFile::Entry* ProfileFile::FindEntry(const Section& section, std::string_view key) {
     for (const Entry& e : section.entries) {
-        if (!e.blank && EqualNoCase(e.Name(), key)) return &e;
+        if (!e.blank && ascii::EqualsNoCase(e.Name(), key)) return &e;
     }
     return nullptr;
 }
 
 ProfileFile::Entry* ProfileFile::FindEntry(Section& section, std::string_view key) {
     for (Entry& e : section.entries) {
-        if (!e.blank && EqualNoCase(e.Name(), key)) return &e;
+        if (!e.blank && ascii::EqualsNoCase(e.Name(), key)) return &e;
     }
     return nullptr;
 }
@@ -287,7 +257,7 @@ ProfileFile::Entry* ProfileFile::FindEntry(Section& section, std::string_view ke
 void ProfileFile::RebuildIndex() {
     index_.clear();
     for (std::size_t i = 0; i < sections_.size(); ++i) {
-        if (sections_[i].hasHeader) index_.emplace(LowerAscii(sections_[i].name), i);
+        if (sections_[i].hasHeader) index_.emplace(ascii::ToLower(sections_[i].name), i);
     }
 }
 
@@ -295,7 +265,7 @@ std::optional<std::string> ProfileFile::Find(const std::string& section, const s
     const Section* s = FirstSection(section);
     if (!s) return std::nullopt;
     // Only the first key of the name counts, even when it has no value.
-    const Entry* e = FindEntry(*s, Trim(key));
+    const Entry* e = FindEntry(*s, TrimBlanks(key));
     if (!e || !e->hasValue) return std::nullopt;
     return std::string(StripQuotes(e->Value()));
 }
@@ -321,10 +291,10 @@ int ProfileFile::GetInt(const std::string& section, const std::string& key, int 
 }
 
 void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string_view sectionName = Trim(section);
-    const std::string_view keyName = Trim(key);
+    const std::string_view sectionName = TrimBlanks(section);
+    const std::string_view keyName = TrimBlanks(key);
     std::string_view text(value);
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
 
     Section* s = FirstSection(std::string(sectionName));
     if (!s) {
@@ -333,7 +303,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
         added.header = "[" + added.name + "]";
         added.hasHeader = true;
         added.entries.push_back(MakeKeyEntry(keyName, text));
-        index_.emplace(LowerAscii(sectionName), sections_.size());
+        index_.emplace(ascii::ToLower(sectionName), sections_.size());
         sections_.push_back(std::move(added));
         return;
     }
@@ -356,12 +326,12 @@ void ProfileFile::WriteInt(const std::string& section, const std::string& key, i
 }
 
 void ProfileFile::DeleteKey(const std::string& section, const std::string& key) {
-    const std::string_view sectionName = Trim(section);
-    const std::string_view keyName = Trim(key);
+    const std::string_view sectionName = TrimBlanks(section);
+    const std::string_view keyName = TrimBlanks(key);
     for (Section& s : sections_) {
-        if (!s.hasHeader || !EqualNoCase(s.name, sectionName)) continue;
+        if (!s.hasHeader || !ascii::EqualsNoCase(s.name, sectionName)) continue;
         for (auto it = s.entries.begin(); it != s.entries.end(); ++it) {
-            if (!it->blank && EqualNoCase(it->Name(), keyName)) {
+            if (!it->blank && ascii::EqualsNoCase(it->Name(), keyName)) {
                 s.entries.erase(it);
                 return;
             }
@@ -370,7 +340,7 @@ void ProfileFile::DeleteKey(const std::string& section, const std::string& key) 
 }
 
 void ProfileFile::DeleteSection(const std::string& section) {
-    const auto it = index_.find(LowerAscii(Trim(section)));
+    const auto it = index_.find(ascii::ToLower(TrimBlanks(section)));
     if (it == index_.end()) return;
     sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
     RebuildIndex();

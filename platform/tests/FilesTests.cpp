@@ -164,6 +164,18 @@ TEST(FilesFind, MatchesWildcardsWithoutRegardToCase) {
     EXPECT_TRUE(Find(dir / "missing" + paths::Separator() + "*.*").empty());
 }
 
+#ifndef _WIN32
+// The order of NTFS: letters compare as upper case, so '_' (0x5F) follows
+// them; names that differ only in case come in byte order.
+TEST(FilesFind, ListsByNameAsNtfsOrdersThem) {
+    TempFolder dir;
+    for (const char* name : {"blue_1.thm", "BlueB.thm", "bluea.thm", "Blue.thm", "blue.thm"}) WriteText(dir / name, "");
+    std::vector<std::string> listed;
+    for (const FoundEntry& e : Find(dir / "*.thm")) listed.push_back(e.name);
+    EXPECT_EQ(listed, (std::vector<std::string>{"Blue.thm", "blue.thm", "bluea.thm", "BlueB.thm", "blue_1.thm"}));
+}
+#endif
+
 TEST(FilesWhole, ReadAndWriteWholeFiles) {
     TempFolder dir;
     const std::string bytes("a\0b\r\n", 5);

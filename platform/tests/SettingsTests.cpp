@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Settings.h"
 #include "testing/TestSupport.h"
 
@@ -63,6 +64,48 @@ TEST(SettingsFile, AnUnwritableLocationFailsWithoutLosingTheFile) {
     EXPECT_FALSE(store->WriteString("LastUse", "Alias", "Lost"));
     EXPECT_EQ(store->GetString("LastUse", "Alias", ""), "Kept");
     files::SetReadOnly(path, false);
+}
+
+TEST(MemorySettings, RoundTripsWithNamesWithoutRegardToCase) {
+    auto store = NewMemorySettings();
+    ExpectRoundTrip(*store, "LastUse");
+    ASSERT_TRUE(store->WriteString("Settings", "PPCTSKPath", "\\Themes\\"));
+    EXPECT_EQ(store->GetString("SETTINGS", "ppctskpath", ""), "\\Themes\\");
+}
+
+// Whatever the code reads and writes goes to the store a test installed; the
+// user's own settings (the registry key, the file under the configuration
+// folder) are neither created nor changed.
+TEST(ScopedSettings, TakeEveryAccessAndLeaveTheUsersSettingsUntouched) {
+    test::TempFolder dir;
+    auto store = OpenSettingsFile(dir / "test.ini");
+    const std::string key = "scoped-" + std::to_string(process::CurrentProcessId());
+#ifdef _WIN32
+    const std::string userKey = "Software\\Morwen 2\\Morwen\\" + key;
+#else
+    const std::string userFile = UserSettingsPath();
+    const bool existed = files::Exists(userFile);
+    const std::string before = test::ReadText(userFile);
+#endif
+    SettingsStore* outer = &CurrentSettings();
+    {
+        ScopedSettings scope(*store);
+        EXPECT_EQ(&CurrentSettings(), store.get());
+        ASSERT_TRUE(CurrentSettings().WriteInt(key, "system", 1));
+        ASSERT_TRUE(CurrentSettings().WriteString("preview", key, "scoped"));
+    }
+    EXPECT_EQ(&CurrentSettings(), outer);
+    EXPECT_EQ(CurrentSettings().GetInt(key, "system", 0), 0);
+    EXPECT_EQ(store->GetInt(key, "system", 0), 1);
+    EXPECT_EQ(store->GetString("preview", key, ""), "scoped");
+#ifdef _WIN32
+    HKEY handle = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, userKey.c_str(), 0, KEY_READ, &handle), ERROR_SUCCESS);
+    if (handle) RegCloseKey(handle);
+#else
+    EXPECT_EQ(files::Exists(userFile), existed) << userFile;
+    EXPECT_EQ(test::ReadText(userFile), before) << userFile;
+#endif
 }
 
 #ifdef _WIN32

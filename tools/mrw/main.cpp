@@ -2,10 +2,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "editor/resources/EditorTexts.h"
 #include "platform/Prompter.h"
+#include "platform/Settings.h"
 #include "tools/mrw/Command.h"
 
 namespace {
@@ -27,8 +30,12 @@ int main(int argc, char** argv) {
         PrintOverview();
         return args.empty() ? mrw::cli::kExitUsage : mrw::cli::kExitOk;
     }
-    // Messages meant for a message box go to stderr; questions take their first answer.
-    mrw::StderrPrompter prompter;
+    // The editor's texts and the user's settings; messages meant for a message
+    // box go to stderr and questions take their first answer.
+    mrw::InstallResourceTable(mrw::EditorResourceTable(), mrw::kEditorResourceLibrary);
+    const std::unique_ptr<mrw::SettingsStore> settings = mrw::OpenUserSettings();
+    mrw::ScopedSettings scopedSettings(*settings);
+    mrw::StderrPrompter prompter("mrw");
     mrw::ScopedPrompter scoped(prompter);
     for (const auto& c : mrw::cli::Commands()) {
         if (args[0] == c.name) {

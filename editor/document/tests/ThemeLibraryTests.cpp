@@ -76,11 +76,11 @@ TEST(ThemeNames, DialogRefusalsComeInTheirOrder) {
     ScriptedPrompter prompter;
     ScopedPrompter scoped(prompter);
     EXPECT_FALSE(ReportThemeNameCheck(ThemeNameCheck::kForbiddenChars, "a:b"));
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_NE(prompter.shown[0].text.find(kForbiddenNameChars), std::string::npos);
-    prompter.answers = {kIdNo};
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_NE(prompter.Messages()[0].text.find(kForbiddenNameChars), std::string::npos);
+    prompter.SetAnswers({kIdNo});
     EXPECT_FALSE(ReportThemeNameCheck(ThemeNameCheck::kExists, "Blue"));
-    prompter.answers = {kIdYes};
+    prompter.SetAnswers({kIdYes});
     EXPECT_TRUE(ReportThemeNameCheck(ThemeNameCheck::kExists, "Blue"));
 }
 

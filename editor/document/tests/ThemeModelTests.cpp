@@ -204,24 +204,24 @@ TEST_F(MemberFiles, SaveIfModifiedFollowsTheAnswer) {
     ScriptedPrompter prompter;
     ScopedPrompter scoped(prompter);
     EXPECT_EQ(doc.SaveIfModified(148, kMbYesNo), kIdYes);  // nothing to save: no question
-    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_TRUE(prompter.Messages().empty());
 
     doc.modified = true;
-    prompter.answers = {kIdCancel};
+    prompter.SetAnswers({kIdCancel});
     EXPECT_EQ(doc.SaveIfModified(148, kMbYesNo), kIdCancel);
     EXPECT_TRUE(doc.modified);
     EXPECT_FALSE(files::Exists(doc.projectPath));
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_NE(prompter.shown[0].text.find("Blue"), std::string::npos);
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_NE(prompter.Messages()[0].text.find("Blue"), std::string::npos);
 
-    prompter.answers = {kIdYes};
+    prompter.SetAnswers({kIdYes});
     EXPECT_EQ(doc.SaveIfModified(148, kMbYesNo), kIdYes);
     EXPECT_FALSE(doc.modified);
     EXPECT_TRUE(files::Exists(doc.projectPath));
 
     doc.note = "unsaved";
     doc.modified = true;
-    prompter.answers = {kIdNo};
+    prompter.SetAnswers({kIdNo});
     EXPECT_EQ(doc.SaveIfModified(148, kMbYesNo), kIdNo);
     EXPECT_EQ(doc.note, "");  // reverted to the file
     EXPECT_FALSE(doc.modified);

@@ -97,9 +97,9 @@ TEST(DibImageTest, CreateFailureShowsTheMessageAndKeepsNothing) {
     EXPECT_TRUE(image.IsEmpty());
     EXPECT_EQ(-1, image.Create(10, 10, 7));
     EXPECT_EQ(-1, image.Create(0, 10, 24));
-    ASSERT_EQ(3u, prompter.shown.size());
-    EXPECT_EQ("Erreur \xE0 la cr\xE9" "ation du DIB\n cx=16385,cy=10,bitCount=24", prompter.shown[0].text);
-    EXPECT_EQ("Erreur \xE0 la cr\xE9" "ation du DIB\n cx=10,cy=10,bitCount=7", prompter.shown[1].text);
+    ASSERT_EQ(3u, prompter.Messages().size());
+    EXPECT_EQ("Erreur \xE0 la cr\xE9" "ation du DIB\n cx=16385,cy=10,bitCount=24", prompter.Messages()[0].text);
+    EXPECT_EQ("Erreur \xE0 la cr\xE9" "ation du DIB\n cx=10,cy=10,bitCount=7", prompter.Messages()[1].text);
     // 16384 x 16384 x 32 bits is 1 GiB: beyond the memory limit.
     EXPECT_EQ(-1, image.Create(kMaxImageSide, kMaxImageSide, 32));
 }

@@ -121,10 +121,7 @@ bool ParseColourPlaceholder(const std::string& value, std::string& indexText) {
     return true;
 }
 
-int ReadPreviewSystemStyle() {
-    std::unique_ptr<SettingsStore> settings = OpenUserSettings();
-    return settings ? settings->GetInt("preview", "system", 0) : 0;
-}
+int ReadPreviewSystemStyle() { return CurrentSettings().GetInt("preview", "system", 0); }
 
 // ---------------------------------------------------------------- common
 

@@ -1,7 +1,6 @@
 // The reader against third-party cabinets and real handheld installers.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -14,6 +13,9 @@
 namespace mrw {
 namespace {
 
+using test::HaveTool;
+using test::Shell;
+
 namespace fs = std::filesystem;
 
 std::vector<std::string> CabinetsUnder(const std::string& folder) {
@@ -25,16 +27,6 @@ std::vector<std::string> CabinetsUnder(const std::string& folder) {
     }
     return found;
 }
-
-bool HaveTool(const char* command) {
-#ifdef _WIN32
-    (void)command;
-    return false;
-#else
-    return std::system((std::string(command) + " >/dev/null 2>&1").c_str()) == 0;
-#endif
-}
-
 
 TEST(FixtureCabinets, EveryFileOpensOrIsRefusedCleanly) {
     if (!test::FixturesAvailable()) GTEST_SKIP() << "no fixtures";
@@ -120,7 +112,7 @@ TEST(FixtureCabinets, UncompressedOnesExtractLikeCabextract) {
         if (reader.LastError() == CabinetError::CompressedFolder) compressed = true;
         if (compressed) continue;
         EXPECT_EQ(result, allPlain ? 1 : 0);
-        ASSERT_EQ(std::system(("cabextract -q -d '" + theirs.path() + "' '" + path + "' >/dev/null 2>&1").c_str()), 0);
+        ASSERT_EQ(Shell("cabextract -q -d '" + theirs.path() + "' '" + path + "' >/dev/null 2>&1"), 0);
         for (size_t i = 0; i < reader.FileCount(); ++i) {
             const std::string& name = reader.File(i).name;
             if (!IsPlainFileName(name)) continue;

@@ -242,8 +242,8 @@ TEST_F(PackageImport, UnreadablePackageIsReportedAndAddsNothing) {
     LibraryImport imported = Import(packages / "bad.tsk");
     EXPECT_EQ(imported.document, nullptr);
     EXPECT_EQ(imported.status, kImportOpenFailed);
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "Erreur \xE0 l'ouverture du fichier");
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_EQ(prompter.Messages()[0].text, "Erreur \xE0 l'ouverture du fichier");
     EXPECT_TRUE(files::Find(targetDir / "*").empty());
     imported = Import(packages / "missing.tsk");
     EXPECT_EQ(imported.status, kImportOpenFailed);
@@ -261,7 +261,7 @@ TEST_F(PackageImport, UnreadablePackageIsReportedAndAddsNothing) {
     imported = Import(packages / "packed.tsk");
     EXPECT_EQ(imported.document, nullptr);
     EXPECT_EQ(imported.status, kImportOpenFailed);
-    EXPECT_EQ(prompter.shown.size(), 3u);
+    EXPECT_EQ(prompter.Messages().size(), 3u);
     EXPECT_TRUE(files::Find(targetDir / "*").empty());
 }
 

@@ -1,4 +1,4 @@
-// The task runner and the process start it relies on.
+// The task runner.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -6,9 +6,6 @@
 #include <vector>
 
 #include "editor/packages/PackageTask.h"
-#include "platform/Process.h"
-#include "testing/TestSupport.h"
-#include "PackageTestSupport.h"
 
 namespace mrw {
 namespace {
@@ -71,28 +68,6 @@ TEST(PackageTask, StepsAreShownAsPercentagesOnceTheStepCountIsSet) {
     ASSERT_EQ(sink.captions.size(), 1u);
     EXPECT_FALSE(sink.captions[0].empty());
     EXPECT_EQ(sink.percents, (std::vector<int>{0, 50, 100}));
-}
-
-TEST(Process, CommandLinesSplitByTheRuntimeRules) {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(process::SplitCommandLine("cabwiz \"C:\\a b\\Today.INF\" /CPU POCKETPC2002"),
-              (V{"cabwiz", "C:\\a b\\Today.INF", "/CPU", "POCKETPC2002"}));
-    EXPECT_EQ(process::SplitCommandLine("  a\\\\\"b c\"  d\\e  "), (V{"a\\b c", "d\\e"}));
-    EXPECT_EQ(process::SplitCommandLine("a\\\"b \"\""), (V{"a\"b", ""}));
-    EXPECT_EQ(process::SplitCommandLine("\"say \"\"hi\"\"\""), (V{"say \"hi\""}));
-    EXPECT_TRUE(process::SplitCommandLine("   ").empty());
-}
-
-TEST(Process, AMissingProgramDoesNotStartAndARealOneIsWaitedFor) {
-    test::TempFolder dir;
-    process::StartOptions options;
-    EXPECT_FALSE(process::Start(dir / process::ExecutableName("nothing"), "nothing", options));
-    // The builder without a script reports a usage error (exit status 2).
-    ASSERT_TRUE(test::InstallBuilder(test::RealBuilder(), dir.path()));
-    int exitCode = -5;
-    options.folder = dir.path();
-    EXPECT_TRUE(process::Start(dir / process::ExecutableName("CabWiz"), "cabwiz", options, &exitCode));
-    EXPECT_EQ(exitCode, 2);
 }
 
 }  // namespace

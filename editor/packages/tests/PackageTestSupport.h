@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/Process.h"
+#include "testing/TestSupport.h"
 
 namespace mrw::test {
 
@@ -18,7 +19,7 @@ inline bool InstallBuilder(const std::string& builder, const std::string& toolFo
     return !ec;
 }
 
-inline std::string RealBuilder() { return MRW_CABWIZ; }
+inline std::string RealBuilder() { return CabWizProgram(); }
 inline std::string FakeBuilder() { return MRW_FAKE_CABWIZ; }
 
 }  // namespace mrw::test

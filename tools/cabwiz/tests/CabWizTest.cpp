@@ -2,8 +2,6 @@
 // our reader, cabextract and gcab all read.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "base/ByteOrder.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/ThemePackageReader.h"
@@ -14,6 +12,10 @@
 
 namespace mrw::cabwiz {
 namespace {
+
+using test::CabWizProgram;
+using test::HaveTool;
+using test::Shell;
 
 std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
     std::vector<uint8_t> v(size);
@@ -55,32 +57,6 @@ std::vector<uint8_t> FromHex(const std::string& hex) {
         i += 2;
     }
     return out;
-}
-
-bool HaveTool(const char* command) {
-#ifdef _WIN32
-    (void)command;
-    return false;
-#else
-    return std::system((std::string(command) + " >/dev/null 2>&1").c_str()) == 0;
-#endif
-}
-
-int Shell(const std::string& command) {
-#ifdef _WIN32
-    // cmd.exe drops the first and the last quote of a line that starts with one.
-    return std::system(("\"" + command + "\"").c_str());
-#else
-    return std::system(command.c_str());
-#endif
-}
-
-std::string CabWizProgram() {
-#ifdef _WIN32
-    return test::ProgramFolder() + "CabWiz.exe";
-#else
-    return test::ProgramFolder() + "cabwiz";
-#endif
 }
 
 struct ThemeFolder {

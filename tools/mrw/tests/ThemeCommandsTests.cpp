@@ -36,7 +36,7 @@ int Mrw(std::initializer_list<std::string> args) {
     for (const auto& a : args) line += " " + Quote(a);
     int exitCode = -1;
     process::StartOptions options;
-    if (!process::Start(test::ProgramFolder() + process::ExecutableName("mrw"), line, options, &exitCode)) return -1;
+    if (!process::Start(test::MrwProgram(), line, options, &exitCode)) return -1;
     return exitCode;
 }
 

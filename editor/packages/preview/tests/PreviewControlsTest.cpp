@@ -2,8 +2,6 @@
 // the Today screen and the messages the preview sends its page.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "editor/document/ThemeDocument.h"
 #include "editor/packages/preview/PreviewControls.h"
 #include "editor/packages/preview/tests/PreviewTestSupport.h"
@@ -11,10 +9,6 @@
 #include "platform/ResourceText.h"
 #include "platform/Settings.h"
 #include "testing/TestSupport.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace mrw {
 namespace {
@@ -413,53 +407,11 @@ TEST(ScreenTemplates, PageAreaTakesTheAnimationHeight) {
 
 // ---------------------------------------------------------------- the preview system of the settings
 
-// Gives the test its own "preview"/"system" setting and puts the user's back
-// afterwards: a private configuration folder on POSIX, the saved registry
-// value on Windows.
+// Gives the test its own "preview"/"system" setting: a store in memory
+// installed for the test, so that the user's settings are never touched.
 class PreviewSystemSetting : public ::testing::Test {
 protected:
-    void SetUp() override {
-#ifdef _WIN32
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            DWORD type = 0, size = sizeof saved_;
-            hadValue_ = RegQueryValueExA(key, "system", nullptr, &type, reinterpret_cast<BYTE*>(&saved_), &size) ==
-                            ERROR_SUCCESS && type == REG_DWORD;
-            RegCloseKey(key);
-        }
-#else
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        hadValue_ = old != nullptr;
-        if (old) savedFolder_ = old;
-        setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
-#endif
-        Clear();
-    }
-    void TearDown() override {
-#ifdef _WIN32
-        if (hadValue_)
-            Set(int(saved_));
-        else
-            Clear();
-#else
-        if (hadValue_)
-            setenv("XDG_CONFIG_HOME", savedFolder_.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-#endif
-    }
-    void Set(int value) { ASSERT_TRUE(OpenUserSettings()->WriteInt("preview", "system", value)); }
-    void Clear() {
-#ifdef _WIN32
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, "system");
-            RegCloseKey(key);
-        }
-#else
-        files::Delete(UserSettingsPath());
-#endif
-    }
+    void Set(int value) { ASSERT_TRUE(store_->WriteInt("preview", "system", value)); }
     // The templates the Today screen and its menu load for a theme, built
     // the way the pages build it (the style from the settings).
     std::pair<std::string, bool> Loaded() {
@@ -474,14 +426,8 @@ protected:
         return {file, !preview.Menu()->GetSkin().Controls().empty()};
     }
 
-#ifdef _WIN32
-    static constexpr const char* kKey = "Software\\Morwen 2\\Morwen\\preview";
-    DWORD saved_ = 0;
-#else
-    test::TempFolder config_;
-    std::string savedFolder_;
-#endif
-    bool hadValue_ = false;
+    std::unique_ptr<SettingsStore> store_ = NewMemorySettings();
+    ScopedSettings settings_{*store_};
 };
 
 TEST_F(PreviewSystemSetting, MissingSettingMeansPocketPc2002) {

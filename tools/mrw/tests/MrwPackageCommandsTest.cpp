@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/ByteOrder.h"
 #include "editor/packages/CabinetReader.h"
@@ -13,24 +12,11 @@
 #include "testing/TestSupport.h"
 #include "tools/cabwiz/CabWiz.h"
 
-namespace mrw::cabwiz {
+namespace mrw {
 namespace {
 
-std::string MrwProgram() {
-#ifdef _WIN32
-    return test::ProgramFolder() + "mrw.exe";
-#else
-    return test::ProgramFolder() + "mrw";
-#endif
-}
-
-int Shell(const std::string& command) {
-#ifdef _WIN32
-    return std::system(("\"" + command + "\"").c_str());
-#else
-    return std::system(command.c_str());
-#endif
-}
+using test::MrwProgram;
+using test::Shell;
 
 const char kInf[] =
     "[Version]\r\nSignature=\"$Chicago$\"\r\nCESignature=\"$Windows CE$\"\r\nProvider= \"Windows\"\r\n\r\n"
@@ -52,7 +38,7 @@ TEST(MrwPackageCommands, ListAsJsonAndExtract) {
     test::WriteText(dir / "vx5n.htm", "<html></html>");
     test::WriteText(dir / "Today.INF", kInf);
     std::string cabinet, error;
-    ASSERT_TRUE(BuildCabinet(dir / "Today.INF", "POCKETPC2002", "", cabinet, error)) << error;
+    ASSERT_TRUE(cabwiz::BuildCabinet(dir / "Today.INF", "POCKETPC2002", "", cabinet, error)) << error;
     CabinetReader reader;
     ASSERT_TRUE(reader.Open(cabinet));
     const std::string setupSize = std::to_string(reader.File(0).size);
@@ -124,4 +110,4 @@ TEST(MrwPackageCommands, ExtractSaysWhichFinalNamesWereNotUsed) {
 }
 
 }  // namespace
-}  // namespace mrw::cabwiz
+}  // namespace mrw
