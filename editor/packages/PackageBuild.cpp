@@ -64,7 +64,8 @@ std::string InfQuotedText(const std::string& text) {
 // or a line end) or blanks at either end, which would be trimmed, is
 // written quoted. "%" is doubled in either form.
 std::string InfField(const std::string& text) {
-    bool quote = !text.empty() && (IsInfTrimmedBlank(text.front()) || IsInfTrimmedBlank(text.back()) || text.front() == '[');
+    bool quote = !text.empty() &&
+                 (IsInfTrimmedBlank(text.front()) || IsInfTrimmedBlank(text.back()) || text.front() == '[');
     for (char c : text) {
         if (c == ',' || c == ';' || c == '"' || c == '=' || c == '\r' || c == '\n') quote = true;
     }

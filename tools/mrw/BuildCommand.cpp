@@ -21,10 +21,10 @@ const char kUsage[] =
     "project under the project's name with \".tsk\", or to PACKAGE.tsk with -o.\n"
     "Prints the package's path. The exit status is the build status:\n"
     "  0 built, 1 no working folder, 2 no installation script, 3 a theme file\n"
-    "  could not be exported, 5 the cabinet builder could not be started, 6 it\n"
-    "  made no cabinet, 7 the package could not be moved to its destination;\n"
-    "  64 a usage error; 130 stopped by Ctrl-C: the build's files are removed and\n"
-    "  a package already at the destination stays as it was.\n";
+    "  could not be exported, 4 an unexpected error, 5 the cabinet builder could\n"
+    "  not be started, 6 it made no cabinet, 7 the package could not be moved to\n"
+    "  its destination; 64 a usage error; 130 stopped by Ctrl-C: the build's\n"
+    "  files are removed and a package already at the destination stays as it was.\n";
 
 int RunBuild(const std::vector<std::string>& raw) {
     Args args(raw, {"-o", "--output"}, {});

@@ -21,8 +21,8 @@ const char kUsage[] =
     "NAME(2).THM, NAME(3).THM ... when that is taken. The package's files become\n"
     "member files, its registry values registry and colour entries; missing\n"
     "handheld colours get their defaults. Prints the new project's path.\n"
-    "Exit status 1 when the package cannot be imported, 64 on a usage error,\n"
-    "130 when stopped by Ctrl-C (nothing is added to the library folder).\n";
+    "Exit status 1 on a failure, 64 on a usage error, 130 when stopped by\n"
+    "Ctrl-C (nothing is added to the library folder).\n";
 
 int RunImport(const std::vector<std::string>& raw) {
     Args args(raw, {"--library"}, {});

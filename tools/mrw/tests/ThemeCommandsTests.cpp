@@ -49,7 +49,7 @@ int Mrw(std::initializer_list<std::string> args) {
 // What mrw writes to stderr (line ends as LF).
 std::string MrwErrors(std::initializer_list<std::string> args, const std::string& errorFile) {
     std::string line = "\"" + test::ProgramFolder() + process::ExecutableName("mrw") + "\"";
-    for (const auto& a : args) line += " \"" + a + "\"";
+    for (const auto& a : args) line += " " + Quote(a);
     line += " 2>\"" + errorFile + "\"";
 #ifdef _WIN32
     line = "\"" + line + "\"";  // cmd removes the outer quotes
