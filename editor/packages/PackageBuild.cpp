@@ -4,6 +4,7 @@
 
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
+#include "editor/packages/CabinetReader.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -35,7 +36,9 @@ private:
     std::string saved_;
 };
 
-bool IsInfBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+// The blanks the script's reader trims from both ends of a field. Line ends
+// are not among them: they cannot stand in a field at all (see InfQuotedText).
+bool IsInfTrimmedBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
 
 // A text as it stands between the quotes of a quoted INF field: "%" is
 // doubled so that no string substitution applies, a quote is doubled, and
@@ -61,7 +64,8 @@ std::string InfQuotedText(const std::string& text) {
 // or a line end) or blanks at either end, which would be trimmed, is
 // written quoted. "%" is doubled in either form.
 std::string InfField(const std::string& text) {
-    bool quote = !text.empty() && (IsInfBlank(text.front()) || IsInfBlank(text.back()) || text.front() == '[');
+    bool quote = !text.empty() &&
+                 (IsInfTrimmedBlank(text.front()) || IsInfTrimmedBlank(text.back()) || text.front() == '[');
     for (char c : text) {
         if (c == ',' || c == ';' || c == '"' || c == '=' || c == '\r' || c == '\n') quote = true;
     }
@@ -147,20 +151,25 @@ int PackageBuildTask::DoWork() {
     maxStep = kBuildSteps;
     SetStep(0);
     if (!theme) return kTaskStatusUnexpected;
+    if (CancelRequested()) return kTaskStatusCancelled;
 
     // 1. The working folder.
     const std::string work = WorkingFolder(toolFolder);
-    if (!files::IsDirectory(work) && !files::CreateFolder(work)) return kBuildNoWorkingFolder;
+    const bool madeFolder = !files::IsDirectory(work);
+    if (madeFolder && !files::CreateFolder(work)) return kBuildNoWorkingFolder;
     SetStep(1);
     if (theme->files.empty()) theme->LoadProject();
+    if (CancelRequested()) return Cancel(work, madeFolder);
 
     // 2. The installation script, then the handheld form of the files.
     const std::string script = paths::Join(work, kInstallScriptName);
     const std::string text = InstallScriptText(*theme);
     if (!files::WriteAll(script, text.data(), text.size())) return kBuildNoScript;
     SetStep(2);
+    if (CancelRequested()) return Cancel(work, madeFolder);
     if (!theme->ExportFiles(work)) return kBuildExportFailed;
     SetStep(3);
+    if (CancelRequested()) return Cancel(work, madeFolder);
 
     // 3. The cabinet builder. A cabinet left by an earlier run must not pass
     // for this run's result.
@@ -178,9 +187,12 @@ int PackageBuildTask::DoWork() {
             options.hidden = true;
             options.wait = true;
             options.folder = toolFolder;
+            // A cancel that comes while the builder runs waits for it to end;
+            // what it wrote is removed below.
             if (!process::Start(program, commandLine, options)) return kBuildNoBuilder;
         }
     }
+    if (CancelRequested()) return Cancel(work, madeFolder);
 
     // 4. "<alias>.tsk" in the working folder. One left behind by a build whose
     // delivery failed is removed first, or every later build would stop here.
@@ -194,9 +206,32 @@ int PackageBuildTask::DoWork() {
     if (!files::Exists(cabinet) || !files::Move(cabinet, package) || !files::IsFile(package)) result = kBuildNoCabinet;
     SetStep(5);
     if (result != kBuildOk) return result;
+    // The last point of return: the delivery replaces the old package in one step.
+    if (CancelRequested()) return Cancel(work, madeFolder);
     result = DeliverPackage(work);
     SetStep(6);
     return result;
+}
+
+int PackageBuildTask::Cancel(const std::string& work, bool madeFolder) {
+    const auto remove = [&work](const std::string& name) {
+        // Only names inside the working folder; a theme file's real name
+        // that would lead outside it was never written there.
+        if (!IsPlainFileName(name)) return;
+        const std::string path = paths::Join(work, name);
+        if (!files::IsFile(path)) return;
+        files::SetReadOnly(path, false);
+        files::Delete(path);
+    };
+    remove(kInstallScriptName);
+    for (const auto& f : theme->files) remove(f->realName);
+    // The builder's cabinet, and its partial file should the builder have
+    // been stopped while writing it (an interrupt reaches it too).
+    remove(kBuiltCabinetName);
+    remove(std::string(kBuiltCabinetName) + ".part");
+    remove(theme->alias + ".tsk");
+    if (madeFolder && files::Find(paths::Join(work, "*")).empty()) files::RemoveTree(work);
+    return kTaskStatusCancelled;
 }
 
 int PackageBuildTask::MovePackage(const std::string& workingFolder, const std::string& destination) {

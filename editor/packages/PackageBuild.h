@@ -39,8 +39,13 @@ std::string WorkingFolder(const std::string& toolFolder);
 class PackageBuildTask : public PackageTask {
 public:
     // Sets the fields and runs the task; true when the package was delivered.
+    // A cancelled build (status kTaskStatusCancelled) delivers nothing and
+    // leaves no file of its own in the working folder; the package already
+    // at the destination stays as it was.
     bool BuildPackage(const std::string& toolFolder, ThemeDocument& theme, TaskRunner& runner);
 
+    // Polls for a cancel between its steps and once the cabinet builder has
+    // ended; once the delivery has begun the build is no longer cancelled.
     int DoWork() override;
 
     std::string toolFolder;  // holds the cabinet builder; ends in a separator
@@ -51,6 +56,11 @@ protected:
     // Moves the working package onto `destination`, replacing an existing
     // (even read-only) package in one step.
     int MovePackage(const std::string& workingFolder, const std::string& destination);
+
+private:
+    // Removes what this run wrote into the working folder (and the folder,
+    // when the run made it and it is empty now); returns the cancelled status.
+    int Cancel(const std::string& workingFolder, bool madeFolder);
 };
 
 // The same build, delivered to a chosen path.

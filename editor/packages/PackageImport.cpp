@@ -10,7 +10,7 @@
 #include "editor/packages/ThemePackageReader.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
-#include "platform/Prompter.h"
+#include "platform/ResourceText.h"
 
 namespace mrw {
 
@@ -22,33 +22,26 @@ constexpr int kImportCaptionId = 158;
 constexpr int kImportSteps = 6;
 constexpr int kMaxAnimationHeight = 320;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+constexpr int kImportFailedMessageId = 132;
 
 // atoi: leading blanks, a sign, leading digits; clamped instead of overflowing.
 long ParseLeadingNumber(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && ascii::IsSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    for (; i < text.size() && ascii::IsDigit(text[i]); ++i) {
         if (value < 100000000L) value = value * 10 + (text[i] - '0');
     }
     return negative ? -value : value;
-}
-
-int HexDigit(uint8_t c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 // Two hexadecimal digits read up to the first other character.
 int HexPair(const std::vector<uint8_t>& data, size_t at) {
     int value = 0;
     for (size_t i = at; i < at + 2 && i < data.size(); ++i) {
-        const int d = HexDigit(data[i]);
+        const int d = ascii::HexDigitValue(static_cast<char>(data[i]));
         if (d < 0) break;
         value = value * 16 + d;
     }
@@ -72,13 +65,13 @@ bool ReadAnimationHeight(const std::string& path, int& height) {
         std::string line(reinterpret_cast<const char*>(bytes.data()) + pos, end - pos);
         pos = end + 1;
         size_t first = 0;
-        while (first < line.size() && IsBlank(line[first])) ++first;
+        while (first < line.size() && ascii::IsSpace(line[first])) ++first;
         line.erase(0, first);
         if (line.size() <= 4) continue;
         const size_t equals = line.find('=', 4);
         if (equals == std::string::npos) continue;
         std::string key = line.substr(0, equals);
-        while (!key.empty() && IsBlank(key.back())) key.pop_back();
+        while (!key.empty() && ascii::IsSpace(key.back())) key.pop_back();
         if (!ascii::EqualsNoCase(key, "size")) continue;
         const long value = ParseLeadingNumber(line.substr(equals + 1));
         // The page height is always kept within 1..320.
@@ -118,14 +111,29 @@ bool PackageImportTask::ImportPackage(const std::string& package, const std::str
 }
 
 int PackageImportTask::DoWork() {
-    if (!theme || !reader) return kTaskStatusUnexpected;
+    message = ImportMessage();
+    if (!theme || !reader) return Failed(kTaskStatusUnexpected);
     int result;
     try {
         result = Import();
     } catch (...) {
         result = kTaskStatusUnexpected;
     }
+    if (result == kTaskStatusCancelled) {
+        // Nothing of a cancelled import stays: not the member files copied
+        // in, not the extracted package.
+        Discard();
+        files::RemoveTree(ExtractionFolder());
+        return result;
+    }
     if (result != kImportOk && result != kImportOpenFailed) Discard();
+    return Failed(result);
+}
+
+int PackageImportTask::Failed(int result) {
+    if (result == kImportOk) return result;
+    message.stringId = result == kImportOpenFailed ? kImportOpenFailedMessage : kImportFailedMessageId;
+    message.argument = packagePath;
     return result;
 }
 
@@ -133,17 +141,17 @@ int PackageImportTask::Import() {
     SetCaption(kImportCaptionId);
     maxStep = kImportSteps;
     SetStep(0);
-    if (!reader->Open(packagePath)) {
-        ShowText(kImportOpenFailedText, kMbOk);
-        return kImportOpenFailed;
-    }
+    if (CancelRequested()) return kTaskStatusCancelled;
+    if (!reader->Open(packagePath)) return kImportOpenFailed;
     SetStep(1);
+    if (CancelRequested()) return kTaskStatusCancelled;
     int closingStep = 2;
     // The setup file is the member named "*.000"; when extraction stopped
     // early, whatever was extracted is imported under its cabinet name.
     const std::string setupName = reader->FindFileBySuffix(".000");
     if (reader->ExtractAll() == 1) {
         SetStep(2);
+        if (CancelRequested()) return kTaskStatusCancelled;
         reader->ReadSetupFile(setupName);
         SetStep(3);
         closingStep = 4;
@@ -151,9 +159,9 @@ int PackageImportTask::Import() {
         // Compressed data cannot be read at all: the package is refused like
         // one that cannot be opened, rather than becoming an empty theme.
         reader->Close();
-        ShowText(kImportOpenFailedText, kMbOk);
         return kImportOpenFailed;
     }
+    if (CancelRequested()) return kTaskStatusCancelled;
 
     if (theme->alias.empty()) theme->alias = paths::BaseNameOf(packagePath);
     theme->projectPath = theme->projectFolder + theme->alias + ".THM";
@@ -165,6 +173,7 @@ int PackageImportTask::Import() {
         if (!setupName.empty() && entry.name == setupName) continue;
         const std::string name = entry.targetName.empty() ? entry.name : entry.targetName;
         if (!IsPlainFileName(name) || !files::IsFile(paths::Join(folder, name))) continue;  // not extracted
+        if (CancelRequested()) return kTaskStatusCancelled;
         if (theme->AddFile(folder, name)->name.empty()) return kImportNotWritten;
     }
 
@@ -197,6 +206,8 @@ int PackageImportTask::Import() {
         ReadAnimationColour(paths::Join(folder, "vx5n.htm"), theme->animationBkColour);
     }
 
+    // The last point of return: the project is written from here on.
+    if (CancelRequested()) return kTaskStatusCancelled;
     if (theme->SaveProject() != 1) return kImportNotWritten;
     reader->Close();
     SetStep(closingStep);
@@ -211,6 +222,12 @@ void PackageImportTask::Discard() {
     }
     theme->Clear();
     if (reader) reader->Close();
+}
+
+std::string ImportMessageText(const ImportMessage& message) {
+    if (message.stringId == kImportOpenFailedMessage) return kImportOpenFailedText;
+    if (message.stringId <= 0) return std::string();
+    return FormatResourceText(LoadResourceString(message.stringId), message.argument);
 }
 
 std::string FreeProjectPath(const std::string& libraryFolder, const std::string& baseName, std::string& alias) {
@@ -233,6 +250,7 @@ LibraryImport ImportPackageIntoLibrary(const std::string& libraryFolder, const s
     PackageImportTask task;
     const bool ok = task.ImportPackage(packagePath, document->projectFolder + "tmp", *document, runner);
     result.status = task.status;
+    result.message = task.message;
     result.extractionFolder = task.ExtractionFolder();
     if (!ok) return result;
     document->EnsureColourTable();

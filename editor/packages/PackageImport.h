@@ -15,13 +15,26 @@ class ThemePackageReader;
 
 enum ImportStatus : int {
     kImportOk = 0,
-    kImportOpenFailed = 1,  // not a readable package; reported inside the work
+    kImportOpenFailed = 1,  // not a readable package
     kImportNotWritten = 2,  // a member file or the project could not be written
 };
 
 // The message shown when a package cannot be opened (a fixed text in the
 // desktop's single-byte code page).
 extern const char kImportOpenFailedText[];
+
+// What a failed import leaves for its caller to show once the run is over, on
+// the caller's own thread (the work itself shows nothing): resource string
+// `stringId` formatted with `argument` (the package's path), or, for
+// kImportOpenFailedMessage, the fixed text kImportOpenFailedText.
+constexpr int kNoImportMessage = -1;
+constexpr int kImportOpenFailedMessage = 0;
+struct ImportMessage {
+    int stringId = kNoImportMessage;
+    std::string argument;
+};
+// The message's text in the desktop code page; empty for no message.
+std::string ImportMessageText(const ImportMessage& message);
 
 class PackageImportTask : public PackageTask {
 public:
@@ -31,7 +44,9 @@ public:
     // Sets the fields and runs the task. `theme` must have its projectFolder
     // set; an empty alias becomes the package's base name. True when the
     // project was written. On failure the theme gains nothing: no project
-    // file, no member file is left behind.
+    // file, no member file is left behind, and `message` says what to show.
+    // A cancelled import (kTaskStatusCancelled) shows nothing and removes the
+    // extracted package as well.
     bool ImportPackage(const std::string& packagePath, const std::string& secondPath, ThemeDocument& theme,
                        TaskRunner& runner);
 
@@ -44,9 +59,13 @@ public:
     std::string secondPath;  // kept for the caller; the import does not use it
     ThemeDocument* theme = nullptr;
     std::unique_ptr<ThemePackageReader> reader;
+    // Set by a failed run.
+    ImportMessage message;
 
 private:
     int Import();
+    // Records the message for a failed result; returns the result.
+    int Failed(int result);
     // Drops what a failed import added: member files copied in and elements.
     void Discard();
 };
@@ -65,6 +84,7 @@ bool ReadAnimationColour(const std::string& path, uint32_t& colour);
 struct LibraryImport {
     std::unique_ptr<ThemeDocument> document;
     int status = kImportOk;
+    ImportMessage message;         // what to show when `document` is null (none when cancelled)
     std::string extractionFolder;  // the package's extraction folder, for clean-up
 };
 LibraryImport ImportPackageIntoLibrary(const std::string& libraryFolder, const std::string& packagePath,

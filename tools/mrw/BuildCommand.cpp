@@ -7,6 +7,7 @@
 #include "tools/mrw/Args.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
+#include "tools/mrw/ConsoleTaskRunner.h"
 #include "tools/mrw/ProjectEditing.h"
 
 namespace mrw::cli {
@@ -20,8 +21,10 @@ const char kUsage[] =
     "project under the project's name with \".tsk\", or to PACKAGE.tsk with -o.\n"
     "Prints the package's path. The exit status is the build status:\n"
     "  0 built, 1 no working folder, 2 no installation script, 3 a theme file\n"
-    "  could not be exported, 5 the cabinet builder could not be started, 6 it\n"
-    "  made no cabinet, 7 the package could not be moved to its destination.\n";
+    "  could not be exported, 4 an unexpected error, 5 the cabinet builder could\n"
+    "  not be started, 6 it made no cabinet, 7 the package could not be moved to\n"
+    "  its destination; 64 a usage error; 130 stopped by Ctrl-C: the build's\n"
+    "  files are removed and a package already at the destination stays as it was.\n";
 
 int RunBuild(const std::vector<std::string>& raw) {
     Args args(raw, {"-o", "--output"}, {});
@@ -41,6 +44,10 @@ int RunBuild(const std::vector<std::string>& raw) {
 
     ConsoleTaskRunner runner;
     if (!task->BuildPackage(files::ProgramFolder(), *theme, runner)) {
+        if (task->Cancelled()) {
+            std::fprintf(stderr, "mrw build: interrupted; no package was written\n");
+            return kExitInterrupted;
+        }
         std::fprintf(stderr, "mrw build: %s\n", LoadResourceString(PackageTask::ErrorStringId(task->status)).c_str());
         return task->status;
     }

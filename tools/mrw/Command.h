@@ -15,7 +15,13 @@ struct Command {
 
 const std::vector<Command>& Commands();
 
-// Exit statuses shared by the commands.
-enum : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+// Exit statuses shared by the commands (mrw build exits with the build status
+// instead of kExitFailed).
+enum : int {
+    kExitOk = 0,
+    kExitFailed = 1,
+    kExitUsage = 64,         // bad options, wrong arguments, unknown command (as sysexits' EX_USAGE)
+    kExitInterrupted = 130,  // stopped by Ctrl-C: 128 + SIGINT, as a shell reports it
+};
 
 }  // namespace mrw::cli

@@ -3,18 +3,16 @@
 
 #include "editor/document/ThemeDocument.h"
 #include "editor/packages/PackageImport.h"
+#include "platform/Console.h"
 #include "platform/Files.h"
-#include "platform/Prompter.h"
-#include "platform/ResourceText.h"
 #include "tools/mrw/Args.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
+#include "tools/mrw/ConsoleTaskRunner.h"
 
 namespace mrw::cli {
 
 namespace {
-
-constexpr int kImportFailedMessageId = 132;
 
 const char kUsage[] =
     "usage: mrw import PACKAGE.tsk [--library FOLDER]\n\n"
@@ -22,7 +20,9 @@ const char kUsage[] =
     "folder) as FOLDER/NAME.THM, NAME being the package's base name, or\n"
     "NAME(2).THM, NAME(3).THM ... when that is taken. The package's files become\n"
     "member files, its registry values registry and colour entries; missing\n"
-    "handheld colours get their defaults. Prints the new project's path.\n";
+    "handheld colours get their defaults. Prints the new project's path.\n"
+    "Exit status 1 on a failure, 64 on a usage error, 130 when stopped by\n"
+    "Ctrl-C (nothing is added to the library folder).\n";
 
 int RunImport(const std::vector<std::string>& raw) {
     Args args(raw, {"--library"}, {});
@@ -38,9 +38,12 @@ int RunImport(const std::vector<std::string>& raw) {
     // The extracted copy is not needed once the theme holds its files.
     if (!result.extractionFolder.empty()) files::RemoveTree(result.extractionFolder);
     if (!result.document) {
-        // A package that cannot be opened has been reported by the import itself.
-        if (result.status != kImportOpenFailed)
-            std::fprintf(stderr, "mrw import: %s\n", LoadResourceString(kImportFailedMessageId).c_str());
+        if (result.status == kTaskStatusCancelled) {
+            std::fprintf(stderr, "mrw import: interrupted; nothing was imported\n");
+            return kExitInterrupted;
+        }
+        std::fprintf(stderr, "mrw import: %s: %s\n", package.c_str(),
+                     console::ForConsole(ImportMessageText(result.message)).c_str());
         return kExitFailed;
     }
     std::printf("%s\n", result.document->projectPath.c_str());

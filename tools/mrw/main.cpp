@@ -10,6 +10,7 @@
 #include "platform/Prompter.h"
 #include "platform/Settings.h"
 #include "tools/mrw/Command.h"
+#include "tools/mrw/ConsoleTaskRunner.h"
 
 namespace {
 
@@ -20,6 +21,10 @@ void PrintOverview() {
     int width = 0;
     for (const auto& c : mrw::cli::Commands()) width = std::max(width, int(std::strlen(c.name)));
     for (const auto& c : mrw::cli::Commands()) std::printf("  %-*s  %s\n", width, c.name, c.summary);
+    std::printf("\nexit status: 0 on success, 1 on a failure, 64 on a usage error (bad options,\n"
+                "wrong arguments, an unknown command, mrw without arguments). mrw build exits\n"
+                "with the build status, and mrw build and mrw import with 130 when Ctrl-C\n"
+                "stopped them (see their --help).\n");
 }
 
 }  // namespace
@@ -37,6 +42,8 @@ int main(int argc, char** argv) {
     mrw::ScopedSettings scopedSettings(*settings);
     mrw::StderrPrompter prompter("mrw");
     mrw::ScopedPrompter scoped(prompter);
+    // Ctrl-C stops a running build or import cleanly.
+    mrw::cli::InstallInterruptHandler();
     for (const auto& c : mrw::cli::Commands()) {
         if (args[0] == c.name) {
             std::vector<std::string> rest(args.begin() + 1, args.end());

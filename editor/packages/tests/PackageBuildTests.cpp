@@ -6,6 +6,7 @@
 #include "editor/document/NewTheme.h"
 #include "editor/packages/PackageBuild.h"
 #include "editor/packages/ThemePackageReader.h"
+#include "editor/tasks/WaitingTaskRunner.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "testing/TestSupport.h"
@@ -132,7 +133,7 @@ protected:
     test::TempFolder libraryDir, tools;
     ThemeLibrary library;
     ThemeDocument* theme = nullptr;
-    ConsoleTaskRunner runner{false};
+    WaitingTaskRunner runner;
 };
 
 TEST_F(PackageBuild, DeliversThePackageBesideTheProject) {
@@ -259,6 +260,59 @@ TEST_F(PackageBuild, ThemeWithoutFilesInMemoryIsLoadedFirst) {
     PackageBuildTask task;
     EXPECT_TRUE(task.BuildPackage(tools.path(), *header, runner));
     EXPECT_EQ(header->files.size(), 2u);
+}
+
+TEST_F(PackageBuild, ACancelledBuildKeepsTheOldPackageAndLeavesNothingBehind) {
+    test::WriteText(libraryDir / "Blue.tsk", "old package");
+    const auto before = test::TreeOf(files::TempFolder());
+    for (int step = 0; step <= 5; ++step) {
+        PackageBuildTask task;
+        test::CancelAtStepRunner cancel(step);
+        EXPECT_FALSE(task.BuildPackage(tools.path(), *theme, cancel)) << step;
+        EXPECT_TRUE(task.Cancelled()) << step;
+        EXPECT_EQ(test::ReadText(libraryDir / "Blue.tsk"), "old package") << step;
+        EXPECT_FALSE(files::Exists(tools / "tmp")) << step;  // made by the build, gone with it
+#ifndef _WIN32
+        // The test's own temporary folder (TMPDIR): nothing new anywhere in it.
+        EXPECT_EQ(test::TreeOf(files::TempFolder()), before) << step;
+#endif
+    }
+    // A working folder that was there before stays, with what the build did not write.
+    ASSERT_TRUE(files::CreateFolder(tools / "tmp"));
+    test::WriteText(Working("keep.txt"), "not the build's");
+    PackageBuildTask task;
+    test::CancelAtStepRunner cancel(5);
+    EXPECT_FALSE(task.BuildPackage(tools.path(), *theme, cancel));
+    EXPECT_EQ(files::Find(Working("*")).size(), 1u);
+    // Once the package is delivered the build is complete.
+    test::CancelAtStepRunner late(6);
+    EXPECT_TRUE(task.BuildPackage(tools.path(), *theme, late));
+    EXPECT_NE(test::ReadText(libraryDir / "Blue.tsk"), "old package");
+}
+
+TEST_F(PackageBuild, ACancelWhileTheBuilderRunsRemovesWhatItWrote) {
+    ASSERT_TRUE(test::InstallBuilder(test::FakeBuilder(), tools.path()));
+    test::WriteText(libraryDir / "Blue.tsk", "old package");
+    test::TempFolder hold;
+    test::ScopedEnvironment env("MRW_FAKE_CABWIZ_HOLD", hold.path());
+    // Cancels once the builder has written its cabinet, then lets it end.
+    struct Runner : WaitingTaskRunner {
+        std::string hold;
+        bool released = false;
+        void OnIdle(Task& task) override {
+            if (released || !files::Exists(paths::Join(hold, "started"))) return;
+            task.RequestCancel();
+            test::WriteText(paths::Join(hold, "release"), "");
+            released = true;
+        }
+    } runner;
+    runner.hold = hold.path();
+    PackageBuildTask task;
+    EXPECT_FALSE(task.BuildPackage(tools.path(), *theme, runner));
+    EXPECT_TRUE(runner.released);
+    EXPECT_TRUE(task.Cancelled());
+    EXPECT_EQ(test::ReadText(libraryDir / "Blue.tsk"), "old package");
+    EXPECT_FALSE(files::Exists(tools / "tmp"));
 }
 
 TEST_F(PackageBuild, CurrentFolderIsRestored) {

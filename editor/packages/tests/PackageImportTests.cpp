@@ -15,6 +15,7 @@
 #include "editor/packages/PackageImport.h"
 #include "editor/packages/SetupFileWriter.h"
 #include "editor/packages/ThemePackageReader.h"
+#include "editor/tasks/WaitingTaskRunner.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Prompter.h"
@@ -58,7 +59,7 @@ protected:
     test::TempFolder sourceDir, targetDir, tools, packages;
     ThemeLibrary library;
     ThemeDocument* theme = nullptr;
-    ConsoleTaskRunner runner{false};
+    WaitingTaskRunner runner;
 };
 
 TEST_F(PackageImport, RoundTripKeepsFilesColoursValuesAndAnimation) {
@@ -237,13 +238,14 @@ TEST_F(PackageImport, TakenNamesAreNumberedFromTwo) {
 
 TEST_F(PackageImport, UnreadablePackageIsReportedAndAddsNothing) {
     test::WriteText(packages / "bad.tsk", "not a cabinet at all, not even close");
+    // The failure comes back in the result: no message box from the worker.
     ScriptedPrompter prompter;
     ScopedPrompter scoped(prompter);
     LibraryImport imported = Import(packages / "bad.tsk");
     EXPECT_EQ(imported.document, nullptr);
     EXPECT_EQ(imported.status, kImportOpenFailed);
-    ASSERT_EQ(prompter.Messages().size(), 1u);
-    EXPECT_EQ(prompter.Messages()[0].text, "Erreur \xE0 l'ouverture du fichier");
+    EXPECT_EQ(imported.message.argument, packages / "bad.tsk");
+    EXPECT_EQ(ImportMessageText(imported.message), "Erreur \xE0 l'ouverture du fichier");
     EXPECT_TRUE(files::Find(targetDir / "*").empty());
     imported = Import(packages / "missing.tsk");
     EXPECT_EQ(imported.status, kImportOpenFailed);
@@ -261,8 +263,25 @@ TEST_F(PackageImport, UnreadablePackageIsReportedAndAddsNothing) {
     imported = Import(packages / "packed.tsk");
     EXPECT_EQ(imported.document, nullptr);
     EXPECT_EQ(imported.status, kImportOpenFailed);
-    EXPECT_EQ(prompter.Messages().size(), 3u);
+    EXPECT_EQ(imported.message.stringId, kImportOpenFailedMessage);
+    EXPECT_TRUE(prompter.Messages().empty());
     EXPECT_TRUE(files::Find(targetDir / "*").empty());
+}
+
+TEST_F(PackageImport, ACancelledImportLeavesNoProjectAndNoExtractedPackage) {
+    const std::string package = Build("Blue.tsk");
+    for (int step = 0; step <= 3; ++step) {
+        test::CancelAtStepRunner cancel(step);
+        LibraryImport imported = ImportPackageIntoLibrary(targetDir.path(), package, cancel);
+        EXPECT_EQ(imported.document, nullptr) << step;
+        EXPECT_EQ(imported.status, kTaskStatusCancelled) << step;
+        EXPECT_EQ(imported.message.stringId, kNoImportMessage) << step;
+        EXPECT_TRUE(files::Find(targetDir / "*").empty()) << step;
+        EXPECT_EQ(imported.extractionFolder.empty(), step < 2) << step;  // extracted from step 2 on
+        if (!imported.extractionFolder.empty()) {
+            EXPECT_FALSE(files::Exists(imported.extractionFolder)) << step;
+        }
+    }
 }
 
 TEST_F(PackageImport, ImportFailingPartWayLeavesNoHalfProject) {
@@ -274,6 +293,7 @@ TEST_F(PackageImport, ImportFailingPartWayLeavesNoHalfProject) {
     PackageImportTask task;
     EXPECT_FALSE(task.ImportPackage(package, std::string(), target, runner));
     EXPECT_EQ(task.status, kImportNotWritten);
+    EXPECT_EQ(task.message.stringId, 132);
     const auto left = files::Find(targetDir / "*");
     ASSERT_EQ(left.size(), 1u);  // only the folder in the way
     EXPECT_TRUE(left[0].isDirectory);

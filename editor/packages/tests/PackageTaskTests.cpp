@@ -1,4 +1,4 @@
-// The task runner.
+// Package tasks.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/packages/PackageTask.h"
+#include "editor/tasks/WaitingTaskRunner.h"
 
 namespace mrw {
 namespace {
@@ -35,7 +36,7 @@ TEST(PackageTask, ErrorStringIdCoversTheBuildStatuses) {
 }
 
 TEST(PackageTask, WorkRunsOnAWorkerThreadAndItsResultIsTheStatus) {
-    ConsoleTaskRunner runner(false);
+    WaitingTaskRunner runner;
     RecordingTask ok;
     EXPECT_TRUE(ok.Run(runner));
     EXPECT_EQ(ok.status, 0);
@@ -48,7 +49,7 @@ TEST(PackageTask, WorkRunsOnAWorkerThreadAndItsResultIsTheStatus) {
 }
 
 TEST(PackageTask, AnErrorInTheWorkStaysOnTheWorkerThread) {
-    ConsoleTaskRunner runner(false);
+    WaitingTaskRunner runner;
     RecordingTask task;
     task.throwInWork = true;
     EXPECT_FALSE(task.Run(runner));
@@ -56,18 +57,16 @@ TEST(PackageTask, AnErrorInTheWorkStaysOnTheWorkerThread) {
 }
 
 TEST(PackageTask, StepsAreShownAsPercentagesOnceTheStepCountIsSet) {
-    struct Sink : TaskProgress {
-        std::vector<std::string> captions;
+    struct Display : WaitingTaskRunner {
+        std::vector<int> captions;
         std::vector<int> percents;
-        void OnCaption(const std::string& c) override { captions.push_back(c); }
-        void OnStep(int, int, int percent) override { percents.push_back(percent); }
-    } sink;
+        void OnCaption(int id) override { captions.push_back(id); }
+        void OnStep(int step, int count) override { percents.push_back(step * 100 / count); }
+    } display;
     RecordingTask task;
-    task.AttachProgress(&sink);
-    task.DoWork();
-    ASSERT_EQ(sink.captions.size(), 1u);
-    EXPECT_FALSE(sink.captions[0].empty());
-    EXPECT_EQ(sink.percents, (std::vector<int>{0, 50, 100}));
+    EXPECT_TRUE(task.Run(display));
+    EXPECT_EQ(display.captions, (std::vector<int>{157}));
+    EXPECT_EQ(display.percents, (std::vector<int>{0, 50, 100}));
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // mrw's theme commands: exit statuses and what they leave in the project.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 
 #include "editor/document/NewTheme.h"
 #include "editor/imaging/DibImage.h"
 #include "editor/packages/PackageBuild.h"
+#include "editor/packages/PackageImport.h"
+#include "platform/Console.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -13,6 +17,8 @@
 
 namespace mrw {
 namespace {
+
+constexpr int kUsage = 64;  // the exit status of every usage error
 
 // One argument in the form the runtime splits back (quotes, backslashes).
 std::string Quote(const std::string& arg) {
@@ -40,6 +46,30 @@ int Mrw(std::initializer_list<std::string> args) {
     return exitCode;
 }
 
+// What mrw writes to stderr (line ends as LF).
+std::string MrwErrors(std::initializer_list<std::string> args, const std::string& errorFile) {
+    std::string line = "\"" + test::ProgramFolder() + process::ExecutableName("mrw") + "\"";
+    for (const auto& a : args) line += " " + Quote(a);
+    line += " 2>\"" + errorFile + "\"";
+#ifdef _WIN32
+    line = "\"" + line + "\"";  // cmd removes the outer quotes
+#endif
+    if (std::system(line.c_str()) == -1) return std::string();
+    std::string text = test::ReadText(errorFile);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+TEST(MrwUsage, EveryUsageErrorExits64) {
+    EXPECT_EQ(Mrw({}), kUsage);
+    EXPECT_EQ(Mrw({"no-such-command"}), kUsage);
+    EXPECT_EQ(Mrw({"build", "a.THM", "--no-such-option"}), kUsage);
+    EXPECT_EQ(Mrw({"import"}), kUsage);
+    EXPECT_EQ(Mrw({"list", "a.tsk", "b.tsk"}), kUsage);
+    EXPECT_EQ(Mrw({"--help"}), 0);
+    EXPECT_EQ(Mrw({"build", "--help"}), 0);
+}
+
 class ThemeCommands : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -63,15 +93,15 @@ protected:
 TEST_F(ThemeCommands, ColourNotePdaColoursAndRegistryValues) {
     EXPECT_EQ(Mrw({"set-colour", project, "5", "255,128,0"}), 0);
     EXPECT_EQ(Mrw({"set-colour", project, "99", "1,2,3"}), 1);
-    EXPECT_EQ(Mrw({"set-colour", project, "5", "256,0,0"}), 2);
+    EXPECT_EQ(Mrw({"set-colour", project, "5", "256,0,0"}), kUsage);
     EXPECT_EQ(Mrw({"set-note", project, "first\nsecond"}), 0);
     EXPECT_EQ(Mrw({"set-pda-colours", project, "2"}), 0);
-    EXPECT_EQ(Mrw({"set-pda-colours", project, "3"}), 2);
+    EXPECT_EQ(Mrw({"set-pda-colours", project, "3"}), kUsage);
     std::string bytes;
     for (int i = 0; i < 100; ++i) bytes += (i ? "," : "") + std::string(1, "0123456789abcdef"[i / 16 % 16]) + "f";
     EXPECT_EQ(Mrw({"add-registry", project, "HKCU,Software\\Morwen Test", "Long", "0x00000001", bytes}), 0);
-    EXPECT_EQ(Mrw({"add-registry", project, "HKXX,Software", "X", "1", "01"}), 2);
-    EXPECT_EQ(Mrw({"add-registry", project, "HKCU,Software", "X", "1", "01,zz"}), 2);
+    EXPECT_EQ(Mrw({"add-registry", project, "HKXX,Software", "X", "1", "01"}), kUsage);
+    EXPECT_EQ(Mrw({"add-registry", project, "HKCU,Software", "X", "1", "01,zz"}), kUsage);
     EXPECT_EQ(Mrw({"set-colour", dir / "missing.THM", "5", "1,2,3"}), 1);
 
     auto doc = Reload();
@@ -115,7 +145,7 @@ TEST_F(ThemeCommands, SetImageFramesTheTurnedPictureAndReplacesTheMemberFile) {
     EXPECT_EQ(start->cropRight, 248);  // 150 x 290 frame in the turned 320 x 480 picture
     EXPECT_EQ(start->cropBottom, 480);
 
-    EXPECT_EQ(Mrw({"set-image", project, "today", dir / "wide.bmp", "--crop", "10,20,5,40"}), 2);
+    EXPECT_EQ(Mrw({"set-image", project, "today", dir / "wide.bmp", "--crop", "10,20,5,40"}), kUsage);
     EXPECT_EQ(Mrw({"set-image", project, "today", project}), 1);  // not a picture
 }
 
@@ -134,7 +164,7 @@ TEST_F(ThemeCommands, AnimateAndUnanimate) {
     EXPECT_EQ(test::ReadText(dir / doc->FindFile("vx5n.swf")->name), "FWS movie of the user");
     EXPECT_EQ(FilesMatching("*.swf"), 2u);  // the member and mine.swf
     EXPECT_EQ(FilesMatching("*.htm"), 1u);
-    EXPECT_EQ(Mrw({"animate", project, "--height", "0"}), 2);
+    EXPECT_EQ(Mrw({"animate", project, "--height", "0"}), kUsage);
 
     ASSERT_EQ(Mrw({"unanimate", project}), 0);
     doc = Reload();
@@ -156,6 +186,9 @@ TEST_F(ThemeCommands, BuildAndImportReportTheirResults) {
     test::WriteText(dir / "bad.tsk", "not a package");
     EXPECT_EQ(Mrw({"import", dir / "bad.tsk", "--library", empty.path()}), 1);
     EXPECT_TRUE(files::Find(empty / "*").empty());
+    // The import's own message, with the package's path, in the console's encoding.
+    EXPECT_EQ(MrwErrors({"import", dir / "bad.tsk", "--library", empty.path()}, dir / "errors.txt"),
+              "mrw import: " + dir / "bad.tsk" + ": " + console::ForConsole(kImportOpenFailedText) + "\n");
 
     files::Delete(dir / Reload()->TodayImage()->name);
     EXPECT_EQ(Mrw({"build", project, "-o", dir / "out.tsk"}), kBuildExportFailed);
