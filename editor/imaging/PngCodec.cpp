@@ -14,16 +14,16 @@ namespace mrw::imaging {
 
 namespace {
 
-struct MemoryReader {
-    const uint8_t* data;
-    size_t size;
-    size_t pos;
+// Reads the source front to back; running out of bytes (or a read that
+// fails) is a library error.
+struct SourceReader {
+    ByteSource& source;
+    uint64_t pos;
 };
 
 void ReadData(png_structp png, png_bytep out, png_size_t length) {
-    MemoryReader* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (r->size - r->pos < length) png_error(png, "truncated");
-    std::memcpy(out, r->data + r->pos, length);
+    SourceReader* r = static_cast<SourceReader*>(png_get_io_ptr(png));
+    if (!r->source.ReadAt(r->pos, out, length)) png_error(png, "truncated");
     r->pos += length;
 }
 
@@ -42,7 +42,7 @@ struct Buffers {
     std::vector<uint8_t> packed;  // 2-bit rows before widening
 };
 
-int DecodeSteps(PngReader& r, MemoryReader& input, DibImage& image, Buffers& buffers) {
+int DecodeSteps(PngReader& r, SourceReader& input, DibImage& image, Buffers& buffers) {
     png_structp png = r.png;
     png_infop info = r.info;
     png_set_read_fn(png, &input, ReadData);
@@ -137,14 +137,16 @@ int DecodeSteps(PngReader& r, MemoryReader& input, DibImage& image, Buffers& buf
 
 }  // namespace
 
-int DecodePng(const uint8_t* data, size_t size, DibImage& out) {
-    if (!data || size < 8 || png_sig_cmp(const_cast<png_bytep>(data), 0, 8) != 0) return kImageFailed;
+int DecodePng(ByteSource& source, DibImage& out) {
+    png_byte signature[8];
+    if (!source.ReadAt(0, signature, sizeof signature) || png_sig_cmp(signature, 0, sizeof signature) != 0)
+        return kImageFailed;
     PngReader r;
     r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (!r.png) return kImageFailed;
     r.info = png_create_info_struct(r.png);
     if (!r.info) return kImageFailed;
-    MemoryReader input{data, size, 0};
+    SourceReader input{source, 0};
     DibImage image;
     Buffers buffers;
     int result;

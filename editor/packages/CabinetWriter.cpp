@@ -186,10 +186,12 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
 }  // namespace
 
 uint32_t CabinetBlockChecksum(const uint8_t* data, uint16_t size) {
-    uint8_t sizes[4];
-    le::SetU16(sizes, size);
-    le::SetU16(sizes + 2, size);
-    return ChecksumFold(sizes, 4, ChecksumFold(data, size, 0));
+    // The block header's two size fields follow the checksum field.
+    uint8_t header[cab::kDataHeaderSize] = {};
+    le::SetU16(header + cab::data::kStoredSize, size);
+    le::SetU16(header + cab::data::kUncompressedSize, size);
+    const size_t sizeFields = cab::kDataHeaderSize - cab::data::kStoredSize;
+    return ChecksumFold(header + cab::data::kStoredSize, sizeFields, ChecksumFold(data, size, 0));
 }
 
 bool WriteCabinet(const std::string& path, const std::vector<CabinetMember>& members, std::string& error) {
