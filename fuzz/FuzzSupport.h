@@ -1,6 +1,9 @@
 // Shared set-up for the libFuzzer targets.
 #pragma once
+#include <cstddef>
 
+#include "editor/imaging/Codecs.h"
+#include "editor/imaging/DibImage.h"
 #include "platform/Prompter.h"
 
 namespace mrw::fuzz {
@@ -15,6 +18,28 @@ public:
 inline void SilencePrompts() {
     static SilentPrompter silent;
     static ScopedPrompter guard(silent);
+}
+
+// The picture fuzzers' set-up: silent prompts, and decoders that refuse
+// pictures above 1 MiB of pixels (the real limit is 256 MiB), which would
+// take a second each under the sanitizers and reach no other code.
+inline void SetUpPictureFuzzing() {
+    static const bool done = [] {
+        SilencePrompts();
+        imaging::LimitImageBytesForFuzzing(size_t(1) << 20);
+        return true;
+    }();
+    (void)done;
+}
+
+// The decoders are fuzzed on every input; the checks after them (writing the
+// picture back, converting its depth) only on pictures up to this many
+// pixels. Their work grows with the pixels while the code they run does not,
+// and a few bytes can declare millions of pixels.
+constexpr size_t kCheckedPixels = size_t(1) << 12;
+
+inline bool SmallEnoughToCheck(const DibImage& image) {
+    return size_t(image.Width()) * size_t(image.Height()) <= kCheckedPixels;
 }
 
 }  // namespace mrw::fuzz

@@ -21,6 +21,11 @@ constexpr uint64_t kMaxImageFileBytes = uint64_t(512) << 20;
 // True when an image of that size and depth stays within the loaders' limits.
 bool WithinImageLimits(int64_t width, int64_t height, int bitsPerPixel);
 
+// Lowers the loaders' limit on pixel memory below kMaxImageBytes for the
+// rest of the process (0 restores it). For the fuzzers: the largest pictures
+// a few bytes can declare cost much time and memory and reach no other code.
+void LimitImageBytesForFuzzing(size_t bytes);
+
 // BMP: the pixels and depth the platform's LoadImage (LR_LOADFROMFILE |
 // LR_CREATEDIBSECTION) gives.
 int DecodeBmp(ByteSource& source, DibImage& out);

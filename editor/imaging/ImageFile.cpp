@@ -1,5 +1,6 @@
 // Loading and saving of DibImage: format detection, dispatch to the codecs,
 // the transparent-colour and flattening steps, and writing files.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -128,10 +129,23 @@ int WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, bool r
 
 namespace imaging {
 
+namespace {
+
+size_t& ImageByteLimit() {
+    static size_t limit = kMaxImageBytes;
+    return limit;
+}
+
+}  // namespace
+
 bool WithinImageLimits(int64_t width, int64_t height, int bitsPerPixel) {
     if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return false;
     if (width > kMaxImageSide || height > kMaxImageSide) return false;
-    return DibImage::StrideFor(int(width), bitsPerPixel) * size_t(height) <= kMaxImageBytes;
+    return DibImage::StrideFor(int(width), bitsPerPixel) * size_t(height) <= ImageByteLimit();
+}
+
+void LimitImageBytesForFuzzing(size_t bytes) {
+    ImageByteLimit() = bytes == 0 ? kMaxImageBytes : std::min(bytes, kMaxImageBytes);
 }
 
 bool SourceBytes::Load(ByteSource& source) {

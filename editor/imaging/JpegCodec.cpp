@@ -60,7 +60,8 @@ boolean FillInput(j_decompress_ptr cinfo) {
     const uint64_t size = src->source->Size();
     const size_t n = src->position < size ? size_t(std::min<uint64_t>(kInputChunk, size - src->position)) : 0;
     if (n > 0) {
-        if (!src->source->ReadAt(src->position, src->buffer, n)) cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+        if (!src->source->ReadAt(src->position, src->buffer, n))
+            cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
         src->position += n;
         src->pub.next_input_byte = src->buffer;
         src->pub.bytes_in_buffer = n;

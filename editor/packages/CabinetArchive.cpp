@@ -306,7 +306,6 @@ bool CabinetArchive::PositionStream(int folder, uint32_t offset) {
     return true;
 }
 
-// Random access for ReadMember: from the folder's first block onwards.
 bool CabinetArchive::SeekStreamFrom(int folder, uint32_t offset) {
     if (folder < 0 || folder >= static_cast<int>(folders_.size())) return false;
     if (folder != currentFolder_ || offset < blockStart_) {
@@ -370,6 +369,61 @@ bool CabinetArchive::ReadMember(size_t index, std::vector<uint8_t>& out) {
         out.clear();
         return false;
     }
+}
+
+int CabinetArchive::Extract(ExtractionTarget& target) {
+    error_ = CabinetError::None;
+    try {
+        return ExtractImpl(target);
+    } catch (const std::exception&) {
+        if (error_ == CabinetError::None) error_ = CabinetError::WriteFailed;
+        return 0;
+    }
+}
+
+int CabinetArchive::ExtractImpl(ExtractionTarget& target) {
+    ResetStream();
+    if (source_ == nullptr) {
+        if (entries_.empty()) return 1;
+        error_ = CabinetError::OpenFailed;
+        return 0;
+    }
+    bool ok = true;
+    for (const auto& entry : entries_) {
+        // A member named "..\x" or "C:\x" would land outside the folder: its
+        // bytes are passed over and the extraction reports the failure.
+        const bool safe = IsPlainFileName(entry.name);
+        if (IsCompressedFolder(entry.folderIndex)) {
+            error_ = CabinetError::CompressedFolder;
+            return 0;
+        }
+        // The member's data is found before its target is created: a member
+        // that cannot be read leaves no empty file behind.
+        if (!PositionStream(entry.folderIndex, entry.folderOffset)) {
+            if (error_ == CabinetError::None || error_ == CabinetError::UnsafeName) {
+                error_ = entry.folderIndex >= folders_.size() ? CabinetError::BadFolderIndex
+                                                              : CabinetError::BadDataOffset;
+            }
+            return 0;
+        }
+        ByteSink* sink = nullptr;
+        if (safe) {
+            sink = target.Begin(entry);
+            if (sink == nullptr) {
+                error_ = CabinetError::WriteFailed;
+                ok = false;
+            }
+        } else {
+            error_ = CabinetError::UnsafeName;
+            ok = false;
+        }
+        if (!CopyBytes(entry.size, sink)) ok = false;
+        if (sink != nullptr && !target.End()) {
+            error_ = CabinetError::WriteFailed;
+            ok = false;
+        }
+    }
+    return ok ? 1 : 0;
 }
 
 // ---- setup file -------------------------------------------------------------

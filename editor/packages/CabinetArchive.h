@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/ByteSource.h"
+#include "base/Result.h"
 #include "base/formats/CabinetLayout.h"
 #include "editor/packages/SetupFile.h"
 
@@ -50,6 +51,10 @@ enum class CabinetError {
     WriteFailed,
     UnsafeName,        // a member name that is not a plain file name
 };
+MRW_DEFINE_RESULT_NAMES(CabinetError, "None", "OpenFailed", "TooShort", "NotCabinet", "BadVersion", "ReservedAreas",
+                        "MultiCabinet", "BadFolderTable", "BadFileTable", "NameTooLong", "FolderCreateFailed",
+                        "CompressedFolder", "BadFolderIndex", "BadDataOffset", "DataTruncated", "WriteFailed",
+                        "UnsafeName")
 
 // Text for a CabinetError ("data is compressed", ...).
 const char* CabinetErrorText(CabinetError error);
@@ -60,6 +65,18 @@ const char* CabinetErrorText(CabinetError error);
 // ending in "." or a blank, and not a device name (CON, NUL, COM1 ...) with
 // or without an extension.
 bool IsPlainFileName(const std::string& name);
+
+// Where an extraction puts the members' bytes.
+class ExtractionTarget {
+public:
+    virtual ~ExtractionTarget() = default;
+    // A sink for the bytes of `entry`, whose name is a plain file name;
+    // nullptr when none can be made.
+    virtual ByteSink* Begin(const CabinetFileEntry& entry) = 0;
+    // Ends the member Begin gave a sink for; false when its bytes could not
+    // all be kept.
+    virtual bool End() = 0;
+};
 
 class CabinetArchive {
 public:
@@ -89,6 +106,12 @@ public:
     // Reads one member into memory; false when it cannot be read in full (its
     // folder is compressed, its data is missing).
     bool ReadMember(size_t index, std::vector<uint8_t>& out);
+    // Passes every member in table order to `target`, each read on from where
+    // the one before it ended. A member that is no plain file name has its
+    // bytes passed over (UnsafeName) and the others still go; a compressed
+    // folder or data not where the table says ends the extraction. 1 = every
+    // member was given in full, 0 = a failure (LastError says which).
+    int Extract(ExtractionTarget& target);
 
     // Reads the ".000" member straight from the cabinet, sets the final names
     // and flags of the entries but renames nothing (listing). 1 = read, 0 = not.
@@ -113,20 +136,7 @@ protected:
     // Open on a source, or with nullptr the state of a source that could not
     // be opened (everything cleared, OpenFailed).
     bool OpenFrom(ByteSource* source);
-    bool HasSource() const { return source_ != nullptr; }
     void SetError(CabinetError error) { error_ = error; }
-
-    // Sequential reading of the members in table order, for extraction: each
-    // member starts in the current block or in a folder not yet entered.
-    void ResetStream();
-    // Places the stream on the member's first byte; false when it does not
-    // lie there (or its folder cannot be entered).
-    bool PositionStream(int folder, uint32_t offset);
-    // Passes `size` bytes of the stream to `out` (nullptr: skips them); false
-    // when the data runs out (DataTruncated) or `out` fails (WriteFailed).
-    bool CopyBytes(uint32_t size, ByteSink* out);
-    size_t FolderCount() const { return folders_.size(); }
-    bool IsCompressedFolder(size_t folder) const;
 
     // Forgets what a setup file said (names, flags, registry values).
     void ClearSetup();
@@ -146,11 +156,22 @@ private:
     };
 
     bool OpenImpl(ByteSource* source);
+    int ExtractImpl(ExtractionTarget& target);
+    bool IsCompressedFolder(size_t folder) const;
+    void ResetStream();
+    // Places the stream on a member's first byte for extraction, where each
+    // member starts in the current block or in a folder not yet entered;
+    // false when it does not lie there (or its folder cannot be entered).
+    bool PositionStream(int folder, uint32_t offset);
+    // Random access for ReadMember: from the folder's first block onwards.
     bool SeekStreamFrom(int folder, uint32_t offset);
     bool LoadFirstBlock(int folder);
     bool ReadNextBlock();
     bool ReadBlockAt(uint64_t position);
     bool ReadAt(uint64_t position, void* data, size_t size);
+    // Passes `size` bytes of the stream to `out` (nullptr: skips them); false
+    // when the data runs out (DataTruncated) or `out` fails (WriteFailed).
+    bool CopyBytes(uint32_t size, ByteSink* out);
 
     ByteSource* source_ = nullptr;
     uint64_t sourceSize_ = 0;

@@ -21,10 +21,21 @@ std::string BaseNameFromPath(const std::string& path) {
     return name;
 }
 
-// An extracted member's file.
-class FileSink : public ByteSink {
+// Extraction into a folder: one file per member, found as the platform's
+// file functions find names (without regard to case).
+class FolderTarget : public ExtractionTarget, public ByteSink {
 public:
-    explicit FileSink(std::ofstream& out) : out_(out) {}
+    explicit FolderTarget(const std::string& folder) : folder_(folder) {}
+
+    ByteSink* Begin(const CabinetFileEntry& entry) override {
+        written_ = 0;
+        out_.open(files::Resolve(folder_ + entry.name), std::ios::out | std::ios::binary | std::ios::trunc);
+        return out_.is_open() ? this : nullptr;
+    }
+    bool End() override {
+        out_.close();
+        return !out_.fail();
+    }
     [[nodiscard]] bool Write(const void* data, size_t length) override {
         out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(length));
         written_ += length;
@@ -33,7 +44,8 @@ public:
     uint64_t Position() const override { return written_; }
 
 private:
-    std::ofstream& out_;
+    std::string folder_;
+    std::ofstream out_;
     uint64_t written_ = 0;
 };
 
@@ -115,53 +127,8 @@ int CabinetReader::ExtractTo(const std::string& folder) {
 }
 
 int CabinetReader::ExtractInto(const std::string& folder) {
-    ResetStream();
-    if (!HasSource()) {
-        if (FileCount() == 0) return 1;
-        SetError(CabinetError::OpenFailed);
-        return 0;
-    }
-    bool ok = true;
-    for (size_t i = 0; i < FileCount(); ++i) {
-        const CabinetFileEntry& entry = File(i);
-        // A member named "..\x" or "C:\x" would land outside the folder: its
-        // bytes are passed over and the extraction reports the failure.
-        const bool safe = IsPlainFileName(entry.name);
-        if (IsCompressedFolder(entry.folderIndex)) {
-            SetError(CabinetError::CompressedFolder);
-            return 0;
-        }
-        // The member's data is found before its file is created: a member
-        // that cannot be read leaves no empty file behind.
-        if (!PositionStream(entry.folderIndex, entry.folderOffset)) {
-            if (LastError() == CabinetError::None || LastError() == CabinetError::UnsafeName) {
-                SetError(entry.folderIndex >= FolderCount() ? CabinetError::BadFolderIndex
-                                                            : CabinetError::BadDataOffset);
-            }
-            return 0;
-        }
-        std::ofstream out;
-        if (safe) {
-            out.open(files::Resolve(folder + entry.name), std::ios::out | std::ios::binary | std::ios::trunc);
-            if (!out.is_open()) {
-                SetError(CabinetError::WriteFailed);
-                ok = false;
-            }
-        } else {
-            SetError(CabinetError::UnsafeName);
-            ok = false;
-        }
-        FileSink sink(out);
-        if (!CopyBytes(entry.size, out.is_open() ? &sink : nullptr)) ok = false;
-        if (out.is_open()) {
-            out.close();
-            if (out.fail()) {
-                SetError(CabinetError::WriteFailed);
-                ok = false;
-            }
-        }
-    }
-    return ok ? 1 : 0;
+    FolderTarget target(folder);
+    return Extract(target);
 }
 
 // ---- setup file -------------------------------------------------------------

@@ -76,17 +76,20 @@ void ReadKeys(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
     const unsigned count = CountOf(buf, sf::kKeys);
     for (unsigned i = 0; i < count; ++i) {
         const uint64_t left = pos < length ? length - pos : 0;
-        SetupRegistryKey key;
-        if (left >= sf::key::kFixedSize) {
-            key.id = le::U16(buf + pos + sf::key::kId);
-            key.root = le::U16(buf + pos + sf::key::kRoot);
-            const uint32_t listSize = le::U16(buf + pos + sf::key::kListSize);
-            if (sf::key::kFixedSize + listSize <= left) {
-                for (uint32_t k = 0; k + 2 <= listSize; k += 2)  // an odd last byte is ignored
-                    key.componentIds.push_back(le::U16(buf + pos + sf::key::kList + k));
-            }
-            pos += sf::key::kFixedSize + listSize;
+        if (left < sf::key::kFixedSize) {
+            // No record fits any more: the rest of the counted keys are empty.
+            out.keys.resize(out.keys.size() + (count - i));
+            break;
         }
+        SetupRegistryKey key;
+        key.id = le::U16(buf + pos + sf::key::kId);
+        key.root = le::U16(buf + pos + sf::key::kRoot);
+        const uint32_t listSize = le::U16(buf + pos + sf::key::kListSize);
+        if (sf::key::kFixedSize + listSize <= left) {
+            for (uint32_t k = 0; k + 2 <= listSize; k += 2)  // an odd last byte is ignored
+                key.componentIds.push_back(le::U16(buf + pos + sf::key::kList + k));
+        }
+        pos += sf::key::kFixedSize + listSize;
         out.keys.push_back(std::move(key));
     }
 }
@@ -96,23 +99,26 @@ void ReadValues(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
     const unsigned count = CountOf(buf, sf::kValues);
     for (unsigned i = 0; i < count; ++i) {
         const uint64_t left = pos < length ? length - pos : 0;
-        SetupRegistryValue value;
-        if (left >= sf::value::kFixedSize) {
-            value.id = le::U16(buf + pos + sf::value::kId);
-            value.keyId = le::U16(buf + pos + sf::value::kKeyId);
-            value.flags = le::U32(buf + pos + sf::value::kFlags);
-            const uint32_t size = le::U16(buf + pos + sf::value::kSize);
-            if (sf::value::kFixedSize + size <= left) {
-                const uint8_t* rest = buf + pos + sf::value::kName;
-                uint32_t nul = 0;
-                while (nul < size && rest[nul] != 0) ++nul;
-                if (nul < size) {
-                    value.name.assign(reinterpret_cast<const char*>(rest), nul);
-                    value.data.assign(rest + nul + 1, rest + size);
-                }
-            }
-            pos += sf::value::kFixedSize + size;
+        if (left < sf::value::kFixedSize) {
+            // No record fits any more: the rest of the counted values are empty.
+            out.values.resize(out.values.size() + (count - i));
+            break;
         }
+        SetupRegistryValue value;
+        value.id = le::U16(buf + pos + sf::value::kId);
+        value.keyId = le::U16(buf + pos + sf::value::kKeyId);
+        value.flags = le::U32(buf + pos + sf::value::kFlags);
+        const uint32_t size = le::U16(buf + pos + sf::value::kSize);
+        if (sf::value::kFixedSize + size <= left) {
+            const uint8_t* rest = buf + pos + sf::value::kName;
+            uint32_t nul = 0;
+            while (nul < size && rest[nul] != 0) ++nul;
+            if (nul < size) {
+                value.name.assign(reinterpret_cast<const char*>(rest), nul);
+                value.data.assign(rest + nul + 1, rest + size);
+            }
+        }
+        pos += sf::value::kFixedSize + size;
         out.values.push_back(std::move(value));
     }
 }

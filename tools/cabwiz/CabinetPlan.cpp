@@ -163,7 +163,7 @@ public:
             const std::string part(ascii::Trim(std::string_view(path).substr(start, end - start)));
             start = end + 1;
             if (part.empty()) continue;
-            if (ascii::ToLower(part) == "%installdir%") {
+            if (ascii::EqualsNoCase(part, "%installdir%")) {
                 if (installDirId_ == 0) {
                     error = "%InstallDir% used but [CEStrings] InstallDir is not defined";
                     return false;
@@ -193,7 +193,7 @@ void SortDeepestFirst(std::vector<Record>& records, Size components) {
 std::vector<std::string> ListEntries(const InfFile& inf, const std::vector<InfLine>& lines, const std::string& key) {
     std::vector<std::string> names;
     for (const auto& line : lines) {
-        if (!line.hasKey || ascii::ToLower(line.key) != key) continue;
+        if (!line.hasKey || !ascii::EqualsNoCase(line.key, key)) continue;
         for (const auto& f : inf.Fields(line.value)) {
             if (!f.text.empty()) names.push_back(f.text);
         }
@@ -384,7 +384,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
     // Where a source file is read from: its disk's folder, relative to the INF.
     auto findSource = [&](const std::string& source, size_t& index, std::string& path) {
         index = 0;
-        while (index < sources.size() && ascii::ToLower(sources[index].name) != ascii::ToLower(source)) ++index;
+        while (index < sources.size() && !ascii::EqualsNoCase(sources[index].name, source)) ++index;
         if (index == sources.size()) {
             error = "\"" + source + "\" is not listed in [SourceDisksFiles]";
             return false;
@@ -555,7 +555,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
             }
             shortcut.type = setupfile::kShortcutToFile;
             for (const auto& f : m.files) {
-                if (ascii::ToLower(f.name) == ascii::ToLower(fields[2].text)) {
+                if (ascii::EqualsNoCase(f.name, fields[2].text)) {
                     shortcut.target = f.fileId;
                     break;
                 }

@@ -135,9 +135,8 @@ std::vector<InfLine> InfFile::Sections(const std::string& name, const std::strin
 const InfLine* InfFile::Entry(const std::string& section, const std::string& key) const {
     const auto* lines = Section(section);
     if (lines == nullptr) return nullptr;
-    const std::string wanted = ascii::ToLower(key);
     for (const auto& line : *lines) {
-        if (line.hasKey && ascii::ToLower(line.key) == wanted) return &line;
+        if (line.hasKey && ascii::EqualsNoCase(line.key, key)) return &line;
     }
     return nullptr;
 }

@@ -138,8 +138,10 @@ TEST(CabinetReaderExtract, ContentSurvivesBlockBoundaries) {
     ASSERT_TRUE(WriteCabinet(dir / "Blocks.tsk", writerMembers, error)) << error;
 
     for (size_t blockSize : {cabinet::kMaxBlockData, size_t(1000), size_t(7)}) {
-        const std::string path = blockSize == cabinet::kMaxBlockData ? dir / "Blocks.tsk"
-                                                    : WriteCab(dir, "Small.tsk", RawCabinet::Sequential(members, blockSize).Bytes());
+        const std::string path =
+            blockSize == cabinet::kMaxBlockData
+                ? dir / "Blocks.tsk"
+                : WriteCab(dir, "Small.tsk", RawCabinet::Sequential(members, blockSize).Bytes());
         CabinetReader reader;
         ASSERT_TRUE(reader.Open(path));
         ASSERT_EQ(reader.FileCount(), members.size());

@@ -49,7 +49,9 @@ SetupFileContent Parse(const std::vector<uint8_t>& bytes, bool expectOk = true) 
 }
 
 // Where a section's first record lies.
-uint32_t Offset(const std::vector<uint8_t>& b, sf::Section section) { return le::U32(b.data() + sf::OffsetField(section)); }
+uint32_t Offset(const std::vector<uint8_t>& b, sf::Section section) {
+    return le::U32(b.data() + sf::OffsetField(section));
+}
 
 void SetLength(std::vector<uint8_t>& b, uint32_t length) { le::SetU32(b.data() + sf::header::kLength, length); }
 
