@@ -48,6 +48,11 @@ int DecodeSteps(PngReader& r, SourceReader& input, DibImage& image, Buffers& buf
     png_set_read_fn(png, &input, ReadData);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png, 64u << 20);
+    // Nothing here uses Exif data, and libpng allocates an eXIf chunk's whole
+    // declared length (up to 2 GiB) before it reads a byte of it: the chunk is
+    // passed over unread instead (its CRC still checked).
+    static const png_byte kExif[] = {'e', 'X', 'I', 'f', '\0'};
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kExif, 1);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
