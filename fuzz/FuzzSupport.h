@@ -21,12 +21,13 @@ inline void SilencePrompts() {
 }
 
 // The picture fuzzers' set-up: silent prompts, and decoders that refuse
-// pictures above 1 MiB of pixels (the real limit is 256 MiB), which would
-// take a second each under the sanitizers and reach no other code.
+// pictures above 1 MiB of pixels (the real limit is 256 MiB) and let libpng
+// allocate at most 8 MiB at once. Beyond that an input takes up to a second
+// and hundreds of megabytes under the sanitizers, and reaches no other code.
 inline void SetUpPictureFuzzing() {
     static const bool done = [] {
         SilencePrompts();
-        imaging::LimitImageBytesForFuzzing(size_t(1) << 20);
+        imaging::LimitImagesForFuzzing(size_t(1) << 20, size_t(8) << 20);
         return true;
     }();
     (void)done;

@@ -21,10 +21,15 @@ constexpr uint64_t kMaxImageFileBytes = uint64_t(512) << 20;
 // True when an image of that size and depth stays within the loaders' limits.
 bool WithinImageLimits(int64_t width, int64_t height, int bitsPerPixel);
 
-// Lowers the loaders' limit on pixel memory below kMaxImageBytes for the
-// rest of the process (0 restores it). For the fuzzers: the largest pictures
-// a few bytes can declare cost much time and memory and reach no other code.
-void LimitImageBytesForFuzzing(size_t bytes);
+// For the fuzzers, for the rest of the process: pictures above `imageBytes`
+// of pixel memory are refused as those above kMaxImageBytes are, and libpng
+// cannot allocate more than `libraryAllocation` at once (it allocates text and
+// Exif chunks at their declared length, up to 2 GiB, before reading them).
+// The largest pictures and chunks a few bytes can declare cost much time and
+// memory under the sanitizers and reach no other code. 0 lifts a limit.
+void LimitImagesForFuzzing(size_t imageBytes, size_t libraryAllocation);
+// The largest single allocation libpng may make; 0 when there is no limit.
+size_t LibraryAllocationLimit();
 
 // BMP: the pixels and depth the platform's LoadImage (LR_LOADFROMFILE |
 // LR_CREATEDIBSECTION) gives.

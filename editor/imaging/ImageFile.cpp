@@ -136,6 +136,11 @@ size_t& ImageByteLimit() {
     return limit;
 }
 
+size_t& LibraryLimit() {
+    static size_t limit = 0;
+    return limit;
+}
+
 }  // namespace
 
 bool WithinImageLimits(int64_t width, int64_t height, int bitsPerPixel) {
@@ -144,9 +149,12 @@ bool WithinImageLimits(int64_t width, int64_t height, int bitsPerPixel) {
     return DibImage::StrideFor(int(width), bitsPerPixel) * size_t(height) <= ImageByteLimit();
 }
 
-void LimitImageBytesForFuzzing(size_t bytes) {
-    ImageByteLimit() = bytes == 0 ? kMaxImageBytes : std::min(bytes, kMaxImageBytes);
+void LimitImagesForFuzzing(size_t imageBytes, size_t libraryAllocation) {
+    ImageByteLimit() = imageBytes == 0 ? kMaxImageBytes : std::min(imageBytes, kMaxImageBytes);
+    LibraryLimit() = libraryAllocation;
 }
+
+size_t LibraryAllocationLimit() { return LibraryLimit(); }
 
 bool SourceBytes::Load(ByteSource& source) {
     copy_.clear();

@@ -5,6 +5,7 @@
 // jump back through setjmp.
 #include <png.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -30,6 +31,13 @@ void ReadData(png_structp png, png_bytep out, png_size_t length) {
 void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnWarning(png_structp, png_const_charp) {}
 
+// libpng's memory, within the fuzzers' limit (LimitImagesForFuzzing).
+png_voidp Allocate(png_structp, png_alloc_size_t size) {
+    const size_t limit = LibraryAllocationLimit();
+    return limit == 0 || size <= limit ? std::malloc(size) : nullptr;
+}
+void Release(png_structp, png_voidp memory) { std::free(memory); }
+
 // Owns the read structures for the duration of a decode.
 struct PngReader {
     png_structp png = nullptr;
@@ -48,11 +56,6 @@ int DecodeSteps(PngReader& r, SourceReader& input, DibImage& image, Buffers& buf
     png_set_read_fn(png, &input, ReadData);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png, 64u << 20);
-    // Nothing here uses Exif data, and libpng allocates an eXIf chunk's whole
-    // declared length (up to 2 GiB) before it reads a byte of it: the chunk is
-    // passed over unread instead (its CRC still checked).
-    static const png_byte kExif[] = {'e', 'X', 'I', 'f', '\0'};
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kExif, 1);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
@@ -147,7 +150,7 @@ int DecodePng(ByteSource& source, DibImage& out) {
     if (!source.ReadAt(0, signature, sizeof signature) || png_sig_cmp(signature, 0, sizeof signature) != 0)
         return kImageFailed;
     PngReader r;
-    r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    r.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning, nullptr, Allocate, Release);
     if (!r.png) return kImageFailed;
     r.info = png_create_info_struct(r.png);
     if (!r.info) return kImageFailed;
