@@ -1,6 +1,9 @@
 // Shared set-up for the libFuzzer targets.
 #pragma once
+#include <cstddef>
 
+#include "editor/imaging/Codecs.h"
+#include "editor/imaging/DibImage.h"
 #include "platform/Prompter.h"
 
 namespace mrw::fuzz {
@@ -15,6 +18,29 @@ public:
 inline void SilencePrompts() {
     static SilentPrompter silent;
     static ScopedPrompter guard(silent);
+}
+
+// The picture fuzzers' set-up: silent prompts, and decoders that refuse
+// pictures above 1 MiB of pixels (the real limit is 256 MiB) and let libpng
+// allocate at most 8 MiB at once. Beyond that an input takes up to a second
+// and hundreds of megabytes under the sanitizers, and reaches no other code.
+inline void SetUpPictureFuzzing() {
+    static const bool done = [] {
+        SilencePrompts();
+        imaging::LimitImagesForFuzzing(size_t(1) << 20, size_t(8) << 20);
+        return true;
+    }();
+    (void)done;
+}
+
+// The decoders are fuzzed on every input; the checks after them (writing the
+// picture back, converting its depth) only on pictures up to this many
+// pixels. Their work grows with the pixels while the code they run does not,
+// and a few bytes can declare millions of pixels.
+constexpr size_t kCheckedPixels = size_t(1) << 12;
+
+inline bool SmallEnoughToCheck(const DibImage& image) {
+    return size_t(image.Width()) * size_t(image.Height()) <= kCheckedPixels;
 }
 
 }  // namespace mrw::fuzz

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer binary of a build for a few seconds each.
 #   fuzz/run-fuzzers.sh [FUZZ_BIN_FOLDER]     (default build/native-asan/fuzz)
-# Seeds come from fuzz/seeds.txt, lines "<fuzzer-name> <folder>", the folder
-# relative to the repository's parent folder (e.g. shared/fixtures/images/gif
-# or main/fuzz/corpus/x). They are copied into a
-# temporary corpus, so the fixture folders are never written to.
+# Seeds come from fuzz/seeds.txt, lines "<fuzzer-name> <folder>": a folder
+# under fuzz/ is taken from this repository (whatever the clone is called),
+# any other from the shared fixtures (../shared/fixtures beside the clone, or
+# $MRW_FIXTURES_DIR). They are copied into a temporary corpus, so neither the
+# tree's corpus folders nor the fixtures are ever written to.
 # MRW_FUZZ_SECONDS overrides the time per fuzzer.
 set -uo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-parent="$(dirname "$repo")"
+fixtures="${MRW_FIXTURES_DIR:-$repo/../shared/fixtures}"
 bin_dir="${1:-$repo/build/native-asan/fuzz}"
 seeds="$repo/fuzz/seeds.txt"
 artifacts="$bin_dir/artifacts"
@@ -49,13 +50,12 @@ for bin in "${fuzzers[@]}"; do
     while read -r fuzzer folder _; do
       [[ -z ${fuzzer:-} || $fuzzer == \#* || -z ${folder:-} ]] && continue
       [[ $fuzzer == "$name" || $fuzzer == "$short" || "${fuzzer}_fuzzer" == "$name" ]] || continue
-      # Relative to the repository's parent; a folder inside the repository
-      # is also found when the clone has another name than main/.
-      src=""
-      for candidate in "$parent/$folder" "$repo/$folder" "$repo/${folder#*/}"; do
-        if [[ -d $candidate ]]; then src="$candidate"; break; fi
-      done
-      if [[ -n $src ]]; then
+      if [[ $folder == fuzz/* ]]; then
+        src="$repo/$folder"
+      else
+        src="$fixtures/$folder"
+      fi
+      if [[ -d $src ]]; then
         mkdir -p "$corpus/seed$seeded"
         cp -R "$src/." "$corpus/seed$seeded/" 2>/dev/null
         seeded=$((seeded + 1))

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ByteOrder.h"
 #include "editor/imaging/Codecs.h"
 
 namespace mrw::imaging {
@@ -98,13 +99,11 @@ void ExpandRle(const uint8_t* in, const uint8_t* end, bool four, DibImage& image
     }
 }
 
-}  // namespace
-
-int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
+int DecodeBmpBytes(const uint8_t* data, size_t size, DibImage& out) {
     if (size < 14 + 12 || data[0] != 'B' || data[1] != 'M') return kImageFailed;
-    const uint32_t offBits = Le32(data + 10);
+    const uint32_t offBits = le::U32(data + 10);
     const uint8_t* h = data + 14;
-    const uint32_t headerSize = Le32(h);
+    const uint32_t headerSize = le::U32(h);
 
     int64_t width, height;
     int bpp;
@@ -112,21 +111,21 @@ int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
     int32_t xppm = 0, yppm = 0;
     size_t entrySize = 4;
     if (headerSize == 12) {
-        width = Le16(h + 4);
-        height = Le16(h + 6);
-        if (Le16(h + 8) != 1) return kImageFailed;  // planes
-        bpp = Le16(h + 10);
+        width = le::U16(h + 4);
+        height = le::U16(h + 6);
+        if (le::U16(h + 8) != 1) return kImageFailed;  // planes
+        bpp = le::U16(h + 10);
         entrySize = 3;
     } else if (headerSize == 40 || headerSize == 108 || headerSize == 124) {
         if (headerSize > size - 14) return kImageFailed;
-        width = int32_t(Le32(h + 4));
-        height = int32_t(Le32(h + 8));
-        if (Le16(h + 12) != 1) return kImageFailed;  // planes
-        bpp = Le16(h + 14);
-        compression = Le32(h + 16);
-        xppm = int32_t(Le32(h + 24));
-        yppm = int32_t(Le32(h + 28));
-        clrUsed = Le32(h + 32);
+        width = int32_t(le::U32(h + 4));
+        height = int32_t(le::U32(h + 8));
+        if (le::U16(h + 12) != 1) return kImageFailed;  // planes
+        bpp = le::U16(h + 14);
+        compression = le::U32(h + 16);
+        xppm = int32_t(le::U32(h + 24));
+        yppm = int32_t(le::U32(h + 28));
+        clrUsed = le::U32(h + 32);
     } else {
         return kImageFailed;
     }
@@ -166,7 +165,7 @@ int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
         // The masks follow the 40-byte part of the header (inside v4/v5 headers).
         const size_t masksAt = 14 + 40;
         if (size < masksAt + 12) return kImageFailed;
-        for (int i = 0; i < 3; ++i) masks[i] = Le32(data + masksAt + 4 * size_t(i));
+        for (int i = 0; i < 3; ++i) masks[i] = le::U32(data + masksAt + 4 * size_t(i));
         if (headerSize == 40) tableBytes = 12;
     }
     if (tableAt + tableBytes > size) return kImageFailed;
@@ -213,13 +212,13 @@ int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
                 uint8_t* o = bits + size_t(r) * stride;
                 for (int x = 0; x < w; ++x) {
                     if (bpp == 16) {
-                        const uint32_t v = Le16(in + 2 * size_t(x));
+                        const uint32_t v = le::U16(in + 2 * size_t(x));
                         const uint32_t p = ((red.Extract(v) >> 3) << 10) | ((green.Extract(v) >> 3) << 5) |
                                            (blue.Extract(v) >> 3);
                         o[2 * size_t(x)] = uint8_t(p);
                         o[2 * size_t(x) + 1] = uint8_t(p >> 8);
                     } else {
-                        const uint32_t v = Le32(in + 4 * size_t(x));
+                        const uint32_t v = le::U32(in + 4 * size_t(x));
                         uint8_t* q = o + 4 * size_t(x);
                         q[0] = uint8_t(blue.Extract(v));
                         q[1] = uint8_t(green.Extract(v));
@@ -237,6 +236,14 @@ int DecodeBmp(const uint8_t* data, size_t size, DibImage& out) {
     }
     out = std::move(image);
     return kImageOk;
+}
+
+}  // namespace
+
+int DecodeBmp(ByteSource& source, DibImage& out) {
+    SourceBytes bytes;
+    if (!bytes.Load(source)) return kImageFailed;
+    return DecodeBmpBytes(bytes.data(), bytes.size(), out);
 }
 
 int EncodeBmp(const DibImage& image, std::vector<uint8_t>& out) {
@@ -270,22 +277,22 @@ int EncodeBmp(const DibImage& image, std::vector<uint8_t>& out) {
     out.reserve(total);
     out.push_back('B');
     out.push_back('M');
-    PutLe32(out, uint32_t(total));
-    PutLe32(out, 0);
-    PutLe32(out, uint32_t(offset));
-    PutLe32(out, header.size);
-    PutLe32(out, uint32_t(header.width));
-    PutLe32(out, uint32_t(header.height));
-    PutLe16(out, header.planes ? header.planes : 1);
-    PutLe16(out, header.bitCount);
-    PutLe32(out, header.compression);
-    PutLe32(out, header.sizeImage);
-    PutLe32(out, uint32_t(header.xPelsPerMeter));
-    PutLe32(out, uint32_t(header.yPelsPerMeter));
-    PutLe32(out, header.clrUsed);
-    PutLe32(out, header.clrImportant);
+    le::PutU32(out, uint32_t(total));
+    le::PutU32(out, 0);
+    le::PutU32(out, uint32_t(offset));
+    le::PutU32(out, header.size);
+    le::PutU32(out, uint32_t(header.width));
+    le::PutU32(out, uint32_t(header.height));
+    le::PutU16(out, uint16_t(header.planes ? header.planes : 1));
+    le::PutU16(out, header.bitCount);
+    le::PutU32(out, header.compression);
+    le::PutU32(out, header.sizeImage);
+    le::PutU32(out, uint32_t(header.xPelsPerMeter));
+    le::PutU32(out, uint32_t(header.yPelsPerMeter));
+    le::PutU32(out, header.clrUsed);
+    le::PutU32(out, header.clrImportant);
     if (maskBytes)
-        for (uint32_t m : masks) PutLe32(out, m);
+        for (uint32_t m : masks) le::PutU32(out, m);
     const uint8_t* table = reinterpret_cast<const uint8_t*>(image.Info().colours);
     out.insert(out.end(), table, table + 4 * size_t(colours));
     out.insert(out.end(), image.Bits(), image.Bits() + pixelBytes);

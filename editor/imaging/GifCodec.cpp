@@ -4,6 +4,7 @@
 #include <iterator>
 #include <memory>
 
+#include "base/ByteOrder.h"
 #include "editor/imaging/Codecs.h"
 
 namespace mrw::imaging {
@@ -167,9 +168,7 @@ LzwEnd DecodeLzw(Reader& r, int minCodeSize, RowPlacer& placer) {
     }
 }
 
-}  // namespace
-
-int DecodeGif(const uint8_t* data, size_t size, DibImage& out, uint32_t& transparent) {
+int DecodeGifBytes(const uint8_t* data, size_t size, DibImage& out, uint32_t& transparent) {
     transparent = 0;
     Reader r{data, size};
     if (!r.Has(3) || std::memcmp(data, "GIF", 3) != 0) return kImageBadHeader;
@@ -216,8 +215,8 @@ int DecodeGif(const uint8_t* data, size_t size, DibImage& out, uint32_t& transpa
     }
 
     if (!r.Has(9)) return kImageFailed;
-    const int width = Le16(data + r.pos + 4);
-    const int height = Le16(data + r.pos + 6);
+    const int width = le::U16(data + r.pos + 4);
+    const int height = le::U16(data + r.pos + 6);
     const uint8_t imageFlags = data[r.pos + 8];
     r.pos += 9;
     if ((imageFlags & 0x80) && !readTable(2 << (imageFlags & 7))) return kImageFailed;
@@ -259,6 +258,15 @@ int DecodeGif(const uint8_t* data, size_t size, DibImage& out, uint32_t& transpa
     }
     out = std::move(image);
     return kImageOk;
+}
+
+}  // namespace
+
+int DecodeGif(ByteSource& source, DibImage& out, uint32_t& transparent) {
+    transparent = 0;
+    SourceBytes bytes;
+    if (!bytes.Load(source)) return kImageFailed;
+    return DecodeGifBytes(bytes.data(), bytes.size(), out, transparent);
 }
 
 namespace {
@@ -350,8 +358,8 @@ int EncodeGif(const DibImage& image, std::vector<uint8_t>& out) {
 
     static const char kSignature[] = "GIF87a";
     out.insert(out.end(), kSignature, kSignature + 6);
-    PutLe16(out, uint32_t(width));
-    PutLe16(out, uint32_t(height));
+    le::PutU16(out, uint16_t(width));
+    le::PutU16(out, uint16_t(height));
     out.push_back(uint8_t(0x80 | ((bits - 1) << 4) | (bits - 1)));
     out.push_back(0);  // background
     out.push_back(0);  // aspect
@@ -362,10 +370,10 @@ int EncodeGif(const DibImage& image, std::vector<uint8_t>& out) {
         out.push_back(e.blue);
     }
     out.push_back(0x2C);
-    PutLe16(out, 0);
-    PutLe16(out, 0);
-    PutLe16(out, uint32_t(width));
-    PutLe16(out, uint32_t(height));
+    le::PutU16(out, 0);
+    le::PutU16(out, 0);
+    le::PutU16(out, uint16_t(width));
+    le::PutU16(out, uint16_t(height));
     out.push_back(0);  // no local table, not interlaced
 
     const int minCodeSize = bits == 1 ? 2 : bits;

@@ -1,5 +1,6 @@
 // Loading and saving of DibImage: format detection, dispatch to the codecs,
 // the transparent-colour and flattening steps, and writing files.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -8,24 +9,21 @@
 #include "editor/imaging/DibImage.h"
 #include "editor/imaging/ImageFormat.h"
 #include "editor/imaging/ImageIo.h"
+#include "platform/FileByteSource.h"
 
 namespace mrw {
 
 namespace {
 
-// Files above this size are not read at all: no supported image within the
-// pixel limits needs that much.
-constexpr size_t kMaxFileBytes = size_t(512) << 20;
-
-// Decodes bytes of a detected format into `out`; `transparent` receives the
-// colour a GIF marks as transparent.
-int DecodeDetected(int format, const uint8_t* data, size_t size, DibImage& out, uint32_t& transparent) {
+// Decodes a source of a detected format into `out`; `transparent` receives
+// the colour a GIF marks as transparent.
+int DecodeDetected(int format, ByteSource& source, DibImage& out, uint32_t& transparent) {
     transparent = 0;
     switch (format) {
-    case kImageBmp: return imaging::DecodeBmp(data, size, out);
-    case kImageGif: return imaging::DecodeGif(data, size, out, transparent);
-    case kImageJpeg: return imaging::DecodeJpeg(data, size, out);
-    case kImagePng: return imaging::DecodePng(data, size, out);
+    case kImageBmp: return imaging::DecodeBmp(source, out);
+    case kImageGif: return imaging::DecodeGif(source, out, transparent);
+    case kImageJpeg: return imaging::DecodeJpeg(source, out);
+    case kImagePng: return imaging::DecodePng(source, out);
     case kImageNotRecognised: return kImageUnsupported;
     default: return kImageFailed;  // TIFF, PCX and fax images are recognised but not read
     }
@@ -80,11 +78,11 @@ int FlattenOntoWhite(DibImage& image, bool zeroAlphaMeansOpaque) {
 
 enum class LoadMode { KeepAlpha, Flatten };
 
-int LoadBytes(DibImage& target, int format, const uint8_t* data, size_t size, LoadMode mode, SaveOptions* reported) {
+int LoadSource(DibImage& target, int format, ByteSource& source, LoadMode mode, SaveOptions* reported) {
     if (reported) reported->transparent = 0;
     DibImage image;
     uint32_t transparent = 0;
-    int result = DecodeDetected(format, data, size, image, transparent);
+    int result = DecodeDetected(format, source, image, transparent);
     if (result != kImageOk) return result;
     if (mode == LoadMode::KeepAlpha) {
         if ((transparent >> 24) == 0xFF && ApplyTransparentColour(image, transparent) != kImageOk)
@@ -98,17 +96,18 @@ int LoadBytes(DibImage& target, int format, const uint8_t* data, size_t size, Lo
 }
 
 int LoadPath(DibImage& target, const std::string& path, LoadMode mode, SaveOptions* reported) {
-    const int format = DetectImageFormat(path);
+    FileByteSource file;
+    if (!file.Open(path)) return kImageFailed;
+    const int format = DetectImageFormat(file, path);
     if (format == -1) return kImageFailed;
     if (format == kImageNotRecognised) return kImageUnsupported;
     if (format != kImageBmp && format != kImageGif && format != kImageJpeg && format != kImagePng)
         return kImageFailed;
-    std::vector<uint8_t> bytes;
-    if (!imaging::ReadWholeFile(path, bytes, kMaxFileBytes)) {
+    if (file.Size() > imaging::kMaxImageFileBytes) {
         if (format == kImageJpeg) std::fprintf(stderr, "can't open %s\n", path.c_str());
         return kImageFailed;
     }
-    return LoadBytes(target, format, bytes.data(), bytes.size(), mode, reported);
+    return LoadSource(target, format, file, mode, reported);
 }
 
 bool IsGreyRamp(const DibImage& image) {
@@ -130,10 +129,52 @@ int WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, bool r
 
 namespace imaging {
 
+namespace {
+
+size_t& ImageByteLimit() {
+    static size_t limit = kMaxImageBytes;
+    return limit;
+}
+
+size_t& LibraryLimit() {
+    static size_t limit = 0;
+    return limit;
+}
+
+}  // namespace
+
 bool WithinImageLimits(int64_t width, int64_t height, int bitsPerPixel) {
     if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return false;
     if (width > kMaxImageSide || height > kMaxImageSide) return false;
-    return DibImage::StrideFor(int(width), bitsPerPixel) * size_t(height) <= kMaxImageBytes;
+    return DibImage::StrideFor(int(width), bitsPerPixel) * size_t(height) <= ImageByteLimit();
+}
+
+void LimitImagesForFuzzing(size_t imageBytes, size_t libraryAllocation) {
+    ImageByteLimit() = imageBytes == 0 ? kMaxImageBytes : std::min(imageBytes, kMaxImageBytes);
+    LibraryLimit() = libraryAllocation;
+}
+
+size_t LibraryAllocationLimit() { return LibraryLimit(); }
+
+bool SourceBytes::Load(ByteSource& source) {
+    copy_.clear();
+    data_ = nullptr;
+    size_ = 0;
+    if (const auto* memory = dynamic_cast<const MemoryByteSource*>(&source)) {
+        data_ = memory->data();
+        size_ = static_cast<size_t>(memory->Size());
+        return true;
+    }
+    const uint64_t size = source.Size();
+    if (size > kMaxImageFileBytes) return false;
+    copy_.resize(static_cast<size_t>(size));
+    if (!copy_.empty() && !source.ReadAt(0, copy_.data(), copy_.size())) {
+        copy_.clear();
+        return false;
+    }
+    data_ = copy_.data();
+    size_ = copy_.size();
+    return true;
 }
 
 }  // namespace imaging
@@ -148,11 +189,12 @@ int DibImage::LoadFlattened(const std::string& path) {
 
 int DibImage::LoadFromMemory(const uint8_t* data, size_t size, const std::string& nameForProbe) {
     if (!data) size = 0;
-    const int format = DetectImageFormatOf(data, size, nameForProbe);
+    MemoryByteSource source(data, size);
+    const int format = DetectImageFormat(source, nameForProbe);
     if (format == kImageNotRecognised) return kImageUnsupported;
     if (format != kImageBmp && format != kImageGif && format != kImageJpeg && format != kImagePng)
         return kImageFailed;
-    return LoadBytes(*this, format, data, size, LoadMode::KeepAlpha, nullptr);
+    return LoadSource(*this, format, source, LoadMode::KeepAlpha, nullptr);
 }
 
 int DibImage::Save(const std::string& path, int format, const SaveOptions* options) const {

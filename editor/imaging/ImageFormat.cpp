@@ -3,10 +3,13 @@
 #include "editor/imaging/ImageFormat.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
-#include "editor/imaging/ImageIo.h"
+#include "base/AsciiText.h"
+#include "base/ByteOrder.h"
+#include "platform/FileByteSource.h"
 
 namespace mrw {
 
@@ -14,19 +17,13 @@ namespace {
 
 constexpr size_t kProbeSize = 96;
 
-uint32_t ReadLe32(const unsigned char* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
 // True when the last three characters of `path` are one of the fax extensions.
 bool HasFaxExtension(const std::string& path) {
     if (path.size() < 3) return false;
-    char tail[4] = {Upper(path[path.size() - 3]), Upper(path[path.size() - 2]), Upper(path[path.size() - 1]), 0};
+    const std::string_view tail = std::string_view(path).substr(path.size() - 3);
     static const char* const kFaxTails[] = {"T31", "T42", "T43", "T44", "T2C", "T4C"};
     for (const char* t : kFaxTails)
-        if (std::strcmp(tail, t) == 0) return true;
+        if (ascii::EqualsNoCase(tail, t)) return true;
     return false;
 }
 
@@ -46,20 +43,23 @@ int DetectImageFormatOf(const unsigned char* head, size_t size, const std::strin
     } else if (b[1] == 0xD8) {
         return kImageJpeg;
     }
-    if (ReadLe32(b + 80) == 0x0106A9D6u && ReadLe32(b + 84) == 0x201u) return kImageFaxBySignature;
+    if (le::U32(b + 80) == 0x0106A9D6u && le::U32(b + 84) == 0x201u) return kImageFaxBySignature;
     if (HasFaxExtension(path)) return kImageFaxByName;
     return kImageNotRecognised;
 }
 
+int DetectImageFormat(ByteSource& source, const std::string& path) {
+    std::vector<uint8_t> head;
+    if (!source.ReadUpTo(0, kProbeSize, head)) return -1;
+    return DetectImageFormatOf(head.data(), head.size(), path);
+}
+
 int DetectImageFormat(const std::string& path) {
-    imaging::FilePtr f = imaging::OpenForReading(path);
-    if (!f) return -1;
-    unsigned char head[kProbeSize] = {};
-    size_t got = std::fread(head, 1, kProbeSize, f.get());
     // Something that opens but cannot be read (a folder, on POSIX) is no
     // more a readable file than one that does not open.
-    if (std::ferror(f.get())) return -1;
-    return DetectImageFormatOf(head, got, path);
+    FileByteSource file;
+    if (!file.Open(path)) return -1;
+    return DetectImageFormat(file, path);
 }
 
 }  // namespace mrw

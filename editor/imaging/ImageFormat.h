@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "base/ByteSource.h"
+
 namespace mrw {
 
 enum ImageFormat : int {
@@ -29,6 +31,10 @@ enum ImageResult : int {
 // Reads the first 96 bytes of the file (missing bytes count as zero) and
 // returns an ImageFormat code, or -1 when the file cannot be opened.
 int DetectImageFormat(const std::string& path);
+
+// The same test on the first bytes of a source (-1 when they cannot be read);
+// `path` supplies the extension test.
+int DetectImageFormat(ByteSource& source, const std::string& path);
 
 // The same test on bytes already in memory; `path` supplies the extension test.
 int DetectImageFormatOf(const unsigned char* head, size_t size, const std::string& path);

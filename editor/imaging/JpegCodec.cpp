@@ -1,8 +1,10 @@
 // JPEG reading and writing through libjpeg (6b interface). Library errors
 // jump back through setjmp so that a damaged file never ends the process.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -38,17 +40,33 @@ void OnProgress(j_common_ptr cinfo) {
     if (d->input_scan_number > kMaxScans) cinfo->err->error_exit(cinfo);
 }
 
-// Source manager over a buffer in memory; past its end the library gets an
-// end-of-image marker, as with a truncated file.
-struct MemorySource {
+// Source manager reading the source in chunks; past its end the library
+// gets an end-of-image marker, as with a truncated file. A source that
+// cannot be read ends the decode as a library error does.
+constexpr size_t kInputChunk = 4096;
+
+struct StreamSource {
     jpeg_source_mgr pub;
+    ByteSource* source;
+    uint64_t position;  // the source's next byte to read
     JOCTET eoi[2];
+    JOCTET buffer[kInputChunk];
 };
 
 void InitSource(j_decompress_ptr) {}
 
 boolean FillInput(j_decompress_ptr cinfo) {
-    MemorySource* src = reinterpret_cast<MemorySource*>(cinfo->src);
+    StreamSource* src = reinterpret_cast<StreamSource*>(cinfo->src);
+    const uint64_t size = src->source->Size();
+    const size_t n = src->position < size ? size_t(std::min<uint64_t>(kInputChunk, size - src->position)) : 0;
+    if (n > 0) {
+        if (!src->source->ReadAt(src->position, src->buffer, n))
+            cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+        src->position += n;
+        src->pub.next_input_byte = src->buffer;
+        src->pub.bytes_in_buffer = n;
+        return TRUE;
+    }
     src->eoi[0] = 0xFF;
     src->eoi[1] = JPEG_EOI;
     src->pub.next_input_byte = src->eoi;
@@ -58,13 +76,17 @@ boolean FillInput(j_decompress_ptr cinfo) {
 
 void SkipInput(j_decompress_ptr cinfo, long count) {
     if (count <= 0) return;
-    jpeg_source_mgr* src = cinfo->src;
-    if (size_t(count) > src->bytes_in_buffer) {
-        FillInput(cinfo);
+    StreamSource* src = reinterpret_cast<StreamSource*>(cinfo->src);
+    if (size_t(count) > src->pub.bytes_in_buffer) {
+        // Beyond the chunk at hand: reading goes on that far into the source
+        // (past its end, the next fill gives the end-of-image marker).
+        src->position += uint64_t(count) - src->pub.bytes_in_buffer;
+        src->pub.next_input_byte = src->buffer;
+        src->pub.bytes_in_buffer = 0;
         return;
     }
-    src->next_input_byte += count;
-    src->bytes_in_buffer -= size_t(count);
+    src->pub.next_input_byte += count;
+    src->pub.bytes_in_buffer -= size_t(count);
 }
 
 void TermSource(j_decompress_ptr) {}
@@ -101,7 +123,7 @@ void TermDestination(j_compress_ptr cinfo) {
 struct Decompressor {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
-    MemorySource src;
+    StreamSource src;
     jpeg_progress_mgr progress;
     Decompressor() {
         std::memset(&progress, 0, sizeof progress);
@@ -127,10 +149,16 @@ struct Compressor {
     ~Compressor() { jpeg_destroy_compress(&cinfo); }
 };
 
+// A JFIF density, taken as dots per inch, in pixels per metre. Computed in 64
+// bits: a density above 21473 overflows an int on the way.
+int32_t PixelsPerMetre(unsigned density) {
+    const int64_t perMetre = int64_t(density) * 100005 / 2541;
+    return int32_t(std::min<int64_t>(perMetre, std::numeric_limits<int32_t>::max()));
+}
+
 // The decoding steps between the setjmp and the end; no object with a
 // destructor lives in this frame, so the jump skips nothing.
-int DecodeSteps(Decompressor& d, const uint8_t* data, size_t size, DibImage& image,
-                std::vector<uint8_t>& cmykLine) {
+int DecodeSteps(Decompressor& d, ByteSource& source, DibImage& image, std::vector<uint8_t>& cmykLine) {
     j_decompress_ptr cinfo = &d.cinfo;
     jpeg_create_decompress(cinfo);
     d.src.pub.init_source = InitSource;
@@ -138,8 +166,10 @@ int DecodeSteps(Decompressor& d, const uint8_t* data, size_t size, DibImage& ima
     d.src.pub.skip_input_data = SkipInput;
     d.src.pub.resync_to_restart = jpeg_resync_to_restart;
     d.src.pub.term_source = TermSource;
-    d.src.pub.next_input_byte = data;
-    d.src.pub.bytes_in_buffer = size;
+    d.src.pub.next_input_byte = nullptr;
+    d.src.pub.bytes_in_buffer = 0;
+    d.src.source = &source;
+    d.src.position = 0;
     cinfo->src = &d.src.pub;
     cinfo->progress = &d.progress;
 
@@ -160,9 +190,9 @@ int DecodeSteps(Decompressor& d, const uint8_t* data, size_t size, DibImage& ima
     // Adobe's CMYK files store the inks inverted.
     const bool inverted = cinfo->saw_Adobe_marker;
 
-    int density = cinfo->X_density * 100005 / 2541;
+    int32_t density = PixelsPerMetre(cinfo->X_density);
     image.Info().header.xPelsPerMeter = density ? density : 5903;
-    density = cinfo->Y_density * 100005 / 2541;
+    density = PixelsPerMetre(cinfo->Y_density);
     image.Info().header.yPelsPerMeter = density ? density : 5903;
 
     while (cinfo->output_scanline < cinfo->output_height) {
@@ -224,8 +254,8 @@ int EncodeSteps(Compressor& c, const DibImage& image, std::vector<uint8_t>& out,
 
 }  // namespace
 
-int DecodeJpeg(const uint8_t* data, size_t size, DibImage& out) {
-    if (!data || size < 2) return kImageFailed;
+int DecodeJpeg(ByteSource& source, DibImage& out) {
+    if (source.Size() < 2) return kImageFailed;
     Decompressor d;
     DibImage image;
     std::vector<uint8_t> cmykLine;
@@ -233,7 +263,7 @@ int DecodeJpeg(const uint8_t* data, size_t size, DibImage& out) {
     if (setjmp(d.err.jump)) {
         result = kImageFailed;
     } else {
-        result = DecodeSteps(d, data, size, image, cmykLine);
+        result = DecodeSteps(d, source, image, cmykLine);
     }
     if (result == kImageOk) out = std::move(image);
     return result;

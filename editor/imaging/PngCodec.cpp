@@ -5,6 +5,7 @@
 // jump back through setjmp.
 #include <png.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -14,21 +15,28 @@ namespace mrw::imaging {
 
 namespace {
 
-struct MemoryReader {
-    const uint8_t* data;
-    size_t size;
-    size_t pos;
+// Reads the source front to back; running out of bytes (or a read that
+// fails) is a library error.
+struct SourceReader {
+    ByteSource& source;
+    uint64_t pos;
 };
 
 void ReadData(png_structp png, png_bytep out, png_size_t length) {
-    MemoryReader* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (r->size - r->pos < length) png_error(png, "truncated");
-    std::memcpy(out, r->data + r->pos, length);
+    SourceReader* r = static_cast<SourceReader*>(png_get_io_ptr(png));
+    if (!r->source.ReadAt(r->pos, out, length)) png_error(png, "truncated");
     r->pos += length;
 }
 
 void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnWarning(png_structp, png_const_charp) {}
+
+// libpng's memory, within the fuzzers' limit (LimitImagesForFuzzing).
+png_voidp Allocate(png_structp, png_alloc_size_t size) {
+    const size_t limit = LibraryAllocationLimit();
+    return limit == 0 || size <= limit ? std::malloc(size) : nullptr;
+}
+void Release(png_structp, png_voidp memory) { std::free(memory); }
 
 // Owns the read structures for the duration of a decode.
 struct PngReader {
@@ -42,7 +50,7 @@ struct Buffers {
     std::vector<uint8_t> packed;  // 2-bit rows before widening
 };
 
-int DecodeSteps(PngReader& r, MemoryReader& input, DibImage& image, Buffers& buffers) {
+int DecodeSteps(PngReader& r, SourceReader& input, DibImage& image, Buffers& buffers) {
     png_structp png = r.png;
     png_infop info = r.info;
     png_set_read_fn(png, &input, ReadData);
@@ -137,14 +145,16 @@ int DecodeSteps(PngReader& r, MemoryReader& input, DibImage& image, Buffers& buf
 
 }  // namespace
 
-int DecodePng(const uint8_t* data, size_t size, DibImage& out) {
-    if (!data || size < 8 || png_sig_cmp(const_cast<png_bytep>(data), 0, 8) != 0) return kImageFailed;
+int DecodePng(ByteSource& source, DibImage& out) {
+    png_byte signature[8];
+    if (!source.ReadAt(0, signature, sizeof signature) || png_sig_cmp(signature, 0, sizeof signature) != 0)
+        return kImageFailed;
     PngReader r;
-    r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    r.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning, nullptr, Allocate, Release);
     if (!r.png) return kImageFailed;
     r.info = png_create_info_struct(r.png);
     if (!r.info) return kImageFailed;
-    MemoryReader input{data, size, 0};
+    SourceReader input{source, 0};
     DibImage image;
     Buffers buffers;
     int result;

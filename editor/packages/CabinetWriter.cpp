@@ -1,19 +1,23 @@
 #include "editor/packages/CabinetWriter.h"
 
+#include <algorithm>
 #include <ctime>
 #include <exception>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "base/ByteOrder.h"
+#include "base/formats/CabinetLayout.h"
 #include "platform/Files.h"
 
 namespace mrw {
 
 namespace {
 
-constexpr uint32_t kBlockSize = 32768;
-constexpr size_t kMaxMemberName = 255;  // without the NUL
+namespace cab = cabinet;
+
+constexpr uint32_t kBlockSize = static_cast<uint32_t>(cab::kMaxBlockData);
 
 uint32_t ChecksumFold(const uint8_t* p, size_t size, uint32_t seed) {
     uint32_t sum = seed;
@@ -48,11 +52,11 @@ public:
 
     bool Flush() {
         if (used_ == 0) return true;
-        uint8_t header[8];
+        uint8_t header[cab::kDataHeaderSize];
         const uint16_t size = static_cast<uint16_t>(used_);
-        le::SetU32(header, CabinetBlockChecksum(block_.get(), size));
-        le::SetU16(header + 4, size);
-        le::SetU16(header + 6, size);
+        le::SetU32(header + cab::data::kChecksum, CabinetBlockChecksum(block_.get(), size));
+        le::SetU16(header + cab::data::kStoredSize, size);
+        le::SetU16(header + cab::data::kUncompressedSize, size);
         out_.write(reinterpret_cast<const char*>(header), sizeof header);
         out_.write(reinterpret_cast<const char*>(block_.get()), static_cast<std::streamsize>(used_));
         used_ = 0;
@@ -70,7 +74,7 @@ private:
 };
 
 bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& members, std::string& error) {
-    if (members.size() > 0xFFFF) {
+    if (members.size() > cab::kMaxFiles) {
         error = "too many files for one cabinet";
         return false;
     }
@@ -79,7 +83,7 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
     uint64_t total = 0;
     size_t tableSize = 0;
     for (const auto& m : members) {
-        if (m.name.empty() || m.name.size() > kMaxMemberName) {
+        if (m.name.empty() || m.name.size() > cab::kMaxWrittenNameLength) {
             error = "member name \"" + m.name + "\" is empty or too long";
             return false;
         }
@@ -91,49 +95,48 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
                 return false;
             }
         }
-        if (static_cast<uint64_t>(size) > 0xFFFFFFFFull) {
+        if (static_cast<uint64_t>(size) > cab::kMaxCabinetSize) {
             error = "file too large for a cabinet: " + (m.sourcePath.empty() ? m.name : m.sourcePath);
             return false;
         }
         sizes.push_back(static_cast<uint32_t>(size));
         total += static_cast<uint64_t>(size);
-        tableSize += 16 + m.name.size() + 1;
+        tableSize += cab::kFileFixedSize + m.name.size() + 1;
     }
+    // One folder, its records straight after the header, the file table after it.
+    const uint64_t filesAt = cab::kFolderTableOffset + cab::kFolderSize;
     const uint64_t blockCount = (total + kBlockSize - 1) / kBlockSize;
-    const uint64_t dataStart = 36 + 8 + tableSize;
-    const uint64_t cabinetSize = dataStart + blockCount * 8 + total;
-    if (blockCount > 0xFFFF || total > 0xFFFFFFFFull || cabinetSize > 0xFFFFFFFFull) {
+    const uint64_t dataStart = filesAt + tableSize;
+    const uint64_t cabinetSize = dataStart + blockCount * cab::kDataHeaderSize + total;
+    if (blockCount > cab::kMaxBlocksPerFolder || total > cab::kMaxCabinetSize || cabinetSize > cab::kMaxCabinetSize) {
         error = "the files are too large for one cabinet folder";
         return false;
     }
 
-    std::vector<uint8_t> head;
+    std::vector<uint8_t> head(cab::kHeaderSize + cab::kFolderSize, 0);
     head.reserve(static_cast<size_t>(dataStart));
-    for (char c : {'M', 'S', 'C', 'F'}) head.push_back(static_cast<uint8_t>(c));
-    le::PutU32(head, 0);                                       // reserved1
-    le::PutU32(head, static_cast<uint32_t>(cabinetSize));      // cbCabinet
-    le::PutU32(head, 0);                                       // reserved2
-    le::PutU32(head, 44);                                      // coffFiles
-    le::PutU32(head, 0);                                       // reserved3
-    head.push_back(3);                                         // version 1.3
-    head.push_back(1);
-    le::PutU16(head, 1);                                       // cFolders
-    le::PutU16(head, static_cast<uint16_t>(members.size()));   // cFiles
-    le::PutU16(head, 0);                                       // flags
-    le::PutU16(head, 0);                                       // setID
-    le::PutU16(head, 0);                                       // iCabinet
-    le::PutU32(head, static_cast<uint32_t>(dataStart));        // folder: coffCabStart
-    le::PutU16(head, static_cast<uint16_t>(blockCount));       //         cCFData
-    le::PutU16(head, 0);                                       //         stored
+    uint8_t* h = head.data();
+    std::copy(std::begin(cab::kSignature), std::end(cab::kSignature), h + cab::header::kSignature);
+    le::SetU32(h + cab::header::kCabinetSize, static_cast<uint32_t>(cabinetSize));
+    le::SetU32(h + cab::header::kFilesOffset, static_cast<uint32_t>(filesAt));
+    le::SetU16(h + cab::header::kVersion, cab::kVersion);
+    le::SetU16(h + cab::header::kFolderCount, 1);
+    le::SetU16(h + cab::header::kFileCount, static_cast<uint16_t>(members.size()));
+    uint8_t* f = h + cab::kFolderTableOffset;
+    le::SetU32(f + cab::folder::kDataOffset, static_cast<uint32_t>(dataStart));
+    le::SetU16(f + cab::folder::kBlockCount, static_cast<uint16_t>(blockCount));
+    le::SetU16(f + cab::folder::kCompression, cab::kCompressionNone);
     uint32_t offset = 0;
     for (size_t i = 0; i < members.size(); ++i) {
         const auto& m = members[i];
-        le::PutU32(head, sizes[i]);
-        le::PutU32(head, offset);
-        le::PutU16(head, 0);  // folder 0
-        le::PutU16(head, m.date);
-        le::PutU16(head, m.time);
-        le::PutU16(head, m.attributes);
+        uint8_t r[cab::kFileFixedSize] = {};
+        le::SetU32(r + cab::file::kSize, sizes[i]);
+        le::SetU32(r + cab::file::kFolderOffset, offset);
+        le::SetU16(r + cab::file::kFolderIndex, 0);
+        le::SetU16(r + cab::file::kDate, m.date);
+        le::SetU16(r + cab::file::kTime, m.time);
+        le::SetU16(r + cab::file::kAttributes, m.attributes);
+        head.insert(head.end(), r, r + sizeof r);
         head.insert(head.end(), m.name.begin(), m.name.end());
         head.push_back(0);
         offset += sizes[i];
@@ -183,10 +186,12 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
 }  // namespace
 
 uint32_t CabinetBlockChecksum(const uint8_t* data, uint16_t size) {
-    uint8_t sizes[4];
-    le::SetU16(sizes, size);
-    le::SetU16(sizes + 2, size);
-    return ChecksumFold(sizes, 4, ChecksumFold(data, size, 0));
+    // The block header's two size fields follow the checksum field.
+    uint8_t header[cab::kDataHeaderSize] = {};
+    le::SetU16(header + cab::data::kStoredSize, size);
+    le::SetU16(header + cab::data::kUncompressedSize, size);
+    const size_t sizeFields = cab::kDataHeaderSize - cab::data::kStoredSize;
+    return ChecksumFold(header + cab::data::kStoredSize, sizeFields, ChecksumFold(data, size, 0));
 }
 
 bool WriteCabinet(const std::string& path, const std::vector<CabinetMember>& members, std::string& error) {

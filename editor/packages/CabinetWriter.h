@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/formats/CabinetLayout.h"
+
 namespace mrw {
 
 struct CabinetMember {
@@ -14,7 +16,7 @@ struct CabinetMember {
     std::vector<uint8_t> bytes;     // content when sourcePath is empty
     uint16_t date = 0;              // MS-DOS date and time
     uint16_t time = 0;
-    uint16_t attributes = 0x20;     // archive
+    uint16_t attributes = cabinet::kAttributeArchive;
 };
 
 // The checksum of one data block as cabinets store it: the block's bytes,

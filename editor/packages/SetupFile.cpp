@@ -1,10 +1,16 @@
 #include "editor/packages/SetupFile.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "base/ByteOrder.h"
+#include "base/formats/SetupFileLayout.h"
 
 namespace mrw {
 
 namespace {
+
+namespace sf = setupfile;
 
 // The text starting at `offset`, up to its NUL or `end`, whichever comes first.
 std::string TextAt(const uint8_t* buf, uint64_t end, uint64_t offset) {
@@ -13,9 +19,15 @@ std::string TextAt(const uint8_t* buf, uint64_t end, uint64_t offset) {
     return text;
 }
 
+// The record count and the offset of the first record of a section.
+unsigned CountOf(const uint8_t* buf, sf::Section section) { return le::U16(buf + sf::CountField(section)); }
+uint64_t OffsetOf(const uint8_t* buf, sf::Section section) { return le::U32(buf + sf::OffsetField(section)); }
+
 void ReadUnsupportedPlatforms(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
-    const uint32_t o = le::U16(buf + 92);
-    const uint32_t n = le::U16(buf + 94);
+    const uint32_t o = le::U16(buf + sf::header::kUnsupportedOffset);
+    const uint32_t n = le::U16(buf + sf::header::kUnsupportedLength);
+    // The list's last byte (its closing NUL); the 16-bit fields wrap as the
+    // handheld's would.
     const uint32_t end = (o + n - 1) & 0xFFFFu;
     if (end >= length || buf[end] != 0 || o >= end) return;
     for (uint32_t pos = o; pos < end;) {
@@ -26,103 +38,126 @@ void ReadUnsupportedPlatforms(const uint8_t* buf, uint32_t length, SetupFileCont
 }
 
 void ReadStrings(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
-    uint64_t pos = le::U32(buf + 60);
-    const unsigned count = le::U16(buf + 48);
+    uint64_t pos = OffsetOf(buf, sf::kStrings);
+    const unsigned count = CountOf(buf, sf::kStrings);
     for (unsigned i = 0; i < count; ++i) {
-        if (pos + 4 >= length) break;
-        const uint32_t size = le::U16(buf + pos + 2);
-        const uint64_t next = pos + 4 + size;
+        if (pos + sf::string::kFixedSize >= length) break;
+        const uint32_t size = le::U16(buf + pos + sf::string::kSize);
+        const uint64_t next = pos + sf::string::kFixedSize + size;
         // A record may end exactly at the end of the file.
         if (next > length || buf[next - 1] != 0) break;
-        out.strings.push_back(size == 0 ? std::string() : TextAt(buf, next - 1, pos + 4));
+        out.strings.push_back(size == 0 ? std::string() : TextAt(buf, next - 1, pos + sf::string::kText));
         pos = next;
     }
 }
 
 void ReadFiles(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
-    uint64_t pos = le::U32(buf + 68);
-    const unsigned count = le::U16(buf + 52);
+    uint64_t pos = OffsetOf(buf, sf::kFiles);
+    const unsigned count = CountOf(buf, sf::kFiles);
     for (unsigned i = 0; i < count; ++i) {
-        if (pos + 12 > length) break;
-        const uint32_t nameSize = le::U16(buf + pos + 10);
-        const uint64_t next = pos + 12 + nameSize;
+        if (pos + sf::file::kFixedSize > length) break;
+        const uint32_t nameSize = le::U16(buf + pos + sf::file::kNameSize);
+        const uint64_t next = pos + sf::file::kFixedSize + nameSize;
         // The last section of a setup file without registry records ends at
         // `length`; its last file record is as valid as the others.
         if (next > length || buf[next - 1] != 0) break;
         SetupFileRecord record;
-        record.fileId = le::U16(buf + pos);
-        record.directoryId = le::U16(buf + pos + 2);
-        record.flags = le::U32(buf + pos + 6);
-        if (nameSize > 0) record.name = TextAt(buf, next - 1, pos + 12);
+        record.fileId = le::U16(buf + pos + sf::file::kId);
+        record.directoryId = le::U16(buf + pos + sf::file::kDirectory);
+        record.flags = le::U32(buf + pos + sf::file::kFlags);
+        if (nameSize > 0) record.name = TextAt(buf, next - 1, pos + sf::file::kName);
         out.files.push_back(std::move(record));
         pos = next;
     }
 }
 
 void ReadKeys(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
-    uint64_t pos = le::U32(buf + 72);
-    const unsigned count = le::U16(buf + 54);
+    uint64_t pos = OffsetOf(buf, sf::kKeys);
+    const unsigned count = CountOf(buf, sf::kKeys);
     for (unsigned i = 0; i < count; ++i) {
         const uint64_t left = pos < length ? length - pos : 0;
-        SetupRegistryKey key;
-        if (left >= 8) {
-            key.id = le::U16(buf + pos);
-            key.root = le::U16(buf + pos + 2);
-            const uint32_t listSize = le::U16(buf + pos + 6);
-            if (8u + listSize <= left) {
-                for (uint32_t k = 0; k + 2 <= listSize; k += 2)  // an odd last byte is ignored
-                    key.componentIds.push_back(le::U16(buf + pos + 8 + k));
-            }
-            pos += 8u + listSize;
+        if (left < sf::key::kFixedSize) {
+            // No record fits any more: the rest of the counted keys are empty.
+            out.keys.resize(out.keys.size() + (count - i));
+            break;
         }
+        SetupRegistryKey key;
+        key.id = le::U16(buf + pos + sf::key::kId);
+        key.root = le::U16(buf + pos + sf::key::kRoot);
+        const uint32_t listSize = le::U16(buf + pos + sf::key::kListSize);
+        if (sf::key::kFixedSize + listSize <= left) {
+            for (uint32_t k = 0; k + 2 <= listSize; k += 2)  // an odd last byte is ignored
+                key.componentIds.push_back(le::U16(buf + pos + sf::key::kList + k));
+        }
+        pos += sf::key::kFixedSize + listSize;
         out.keys.push_back(std::move(key));
     }
 }
 
 void ReadValues(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
-    uint64_t pos = le::U32(buf + 76);
-    const unsigned count = le::U16(buf + 56);
+    uint64_t pos = OffsetOf(buf, sf::kValues);
+    const unsigned count = CountOf(buf, sf::kValues);
     for (unsigned i = 0; i < count; ++i) {
         const uint64_t left = pos < length ? length - pos : 0;
-        SetupRegistryValue value;
-        if (left >= 12) {
-            value.id = le::U16(buf + pos);
-            value.keyId = le::U16(buf + pos + 2);
-            value.flags = le::U32(buf + pos + 6);
-            const uint32_t size = le::U16(buf + pos + 10);
-            if (12u + size <= left) {
-                const uint8_t* rest = buf + pos + 12;
-                uint32_t nul = 0;
-                while (nul < size && rest[nul] != 0) ++nul;
-                if (nul < size) {
-                    value.name.assign(reinterpret_cast<const char*>(rest), nul);
-                    value.data.assign(rest + nul + 1, rest + size);
-                }
-            }
-            pos += 12u + size;
+        if (left < sf::value::kFixedSize) {
+            // No record fits any more: the rest of the counted values are empty.
+            out.values.resize(out.values.size() + (count - i));
+            break;
         }
+        SetupRegistryValue value;
+        value.id = le::U16(buf + pos + sf::value::kId);
+        value.keyId = le::U16(buf + pos + sf::value::kKeyId);
+        value.flags = le::U32(buf + pos + sf::value::kFlags);
+        const uint32_t size = le::U16(buf + pos + sf::value::kSize);
+        if (sf::value::kFixedSize + size <= left) {
+            const uint8_t* rest = buf + pos + sf::value::kName;
+            uint32_t nul = 0;
+            while (nul < size && rest[nul] != 0) ++nul;
+            if (nul < size) {
+                value.name.assign(reinterpret_cast<const char*>(rest), nul);
+                value.data.assign(rest + nul + 1, rest + size);
+            }
+        }
+        pos += sf::value::kFixedSize + size;
         out.values.push_back(std::move(value));
     }
+}
+
+bool HasSignature(const uint8_t* data) {
+    return std::memcmp(data + sf::header::kSignature, sf::kSignature, sizeof sf::kSignature) == 0;
 }
 
 }  // namespace
 
 bool ParseSetupFile(const uint8_t* data, size_t size, SetupFileContent& out) {
     out = SetupFileContent();
-    if (data == nullptr || size < kSetupHeaderSize) return false;
-    if (data[0] != 'M' || data[1] != 'S' || data[2] != 'C' || data[3] != 'E') return false;
+    if (data == nullptr || size < sf::kHeaderSize || !HasSignature(data)) return false;
     // Every read is bounded by the length field. One below the header's own
     // size leaves the header's fields pointing outside: nothing is read.
-    const uint32_t length = le::U32(data + 8);
+    const uint32_t length = le::U32(data + sf::header::kLength);
     if (length > size) return false;
-    out.applicationName = TextAt(data, length, le::U16(data + 84));
-    out.providerName = TextAt(data, length, le::U16(data + 88));
+    out.applicationName = TextAt(data, length, le::U16(data + sf::header::kAppNameOffset));
+    out.providerName = TextAt(data, length, le::U16(data + sf::header::kProviderOffset));
     ReadUnsupportedPlatforms(data, length, out);
     ReadStrings(data, length, out);
     ReadFiles(data, length, out);
     ReadKeys(data, length, out);
     ReadValues(data, length, out);
     return true;
+}
+
+bool ParseSetupFile(ByteSource& source, SetupFileContent& out) {
+    out = SetupFileContent();
+    const uint64_t size = source.Size();
+    uint8_t header[sf::kHeaderSize];
+    if (size < sf::kHeaderSize || !source.ReadAt(0, header, sizeof header) || !HasSignature(header)) return false;
+    // The length field decides how much is read; it is believed only as far
+    // as the source really reaches.
+    const uint32_t length = le::U32(header + sf::header::kLength);
+    if (length > size) return false;
+    std::vector<uint8_t> data(std::max<size_t>(length, sf::kHeaderSize));
+    if (!source.ReadAt(0, data.data(), data.size())) return false;
+    return ParseSetupFile(data.data(), data.size(), out);
 }
 
 std::string FormatKeyPath(const SetupRegistryKey& key, const std::vector<std::string>& strings) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ByteSource.h"
+
 namespace mrw {
 
 // Registry roots as the setup file numbers them.
@@ -51,14 +53,15 @@ struct SetupFileContent {
     std::vector<SetupRegistryValue> values;
 };
 
-constexpr size_t kSetupHeaderSize = 100;
-
 // Parses a setup file held in memory. False when the bytes are no setup file
 // (fewer than 100 bytes, no "MSCE", a length field above `size`). Otherwise
 // every section is read as far as its records lie inside the first `length`
 // bytes (none for a length below 100); damaged sections end early, nothing
 // outside is ever read.
 bool ParseSetupFile(const uint8_t* data, size_t size, SetupFileContent& out);
+// The same for the setup file in `source`: only its first `length` bytes (at
+// least the header) are read. False also when the source cannot be read.
+bool ParseSetupFile(ByteSource& source, SetupFileContent& out);
 
 // The key path in INF form ("HKCU,Software\Microsoft\Today"); the root text is
 // empty for roots other than 1, 2, 3. Ids outside the string table are skipped.

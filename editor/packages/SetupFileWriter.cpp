@@ -1,13 +1,21 @@
 #include "editor/packages/SetupFileWriter.h"
 
+#include <cstring>
+
 #include "base/ByteOrder.h"
+#include "base/formats/SetupFileLayout.h"
 
 namespace mrw {
 
 namespace {
 
+namespace sf = setupfile;
+
+// The 16-bit size fields of texts, lists and values.
+constexpr size_t kMaxFieldSize = 0xFFFF;
+
 bool PutText(std::vector<uint8_t>& out, const std::string& text, std::string& error) {
-    if (text.size() + 1 > 0xFFFF) {
+    if (text.size() + 1 > kMaxFieldSize) {
         error = "text too long for the setup file: " + text.substr(0, 40);
         return false;
     }
@@ -16,13 +24,23 @@ bool PutText(std::vector<uint8_t>& out, const std::string& text, std::string& er
     return true;
 }
 
-bool PutIdList(std::vector<uint8_t>& out, const std::vector<uint16_t>& ids, bool closingZero, std::string& error) {
+// Appends the fixed part of a record, filled in at its layout's offsets.
+template <size_t N>
+void PutFixed(std::vector<uint8_t>& out, const uint8_t (&fixed)[N]) {
+    out.insert(out.end(), fixed, fixed + N);
+}
+
+// A record whose fixed part ends in the byte size of the id list that follows.
+template <size_t N>
+bool PutWithIdList(std::vector<uint8_t>& out, uint8_t (&fixed)[N], size_t listSizeField,
+                   const std::vector<uint16_t>& ids, bool closingZero, std::string& error) {
     const size_t bytes = 2 * (ids.size() + (closingZero ? 1 : 0));
-    if (bytes > 0xFFFF) {
+    if (bytes > kMaxFieldSize) {
         error = "path with too many components";
         return false;
     }
-    le::PutU16(out, static_cast<uint16_t>(bytes));
+    le::SetU16(fixed + listSizeField, static_cast<uint16_t>(bytes));
+    PutFixed(out, fixed);
     for (uint16_t id : ids) le::PutU16(out, id);
     if (closingZero) le::PutU16(out, 0);
     return true;
@@ -31,11 +49,12 @@ bool PutIdList(std::vector<uint8_t>& out, const std::vector<uint16_t>& ids, bool
 }  // namespace
 
 bool WriteSetupFile(const SetupFileModel& m, std::vector<uint8_t>& out, std::string& error) {
-    out.assign(kSetupHeaderSize, 0);
-    const size_t counts[] = {m.strings.size(), m.directories.size(), m.files.size(),
-                             m.keys.size(), m.values.size(), m.shortcuts.size()};
+    out.assign(sf::kHeaderSize, 0);
+    // In the order of sf::Section.
+    const size_t counts[sf::kSectionCount] = {m.strings.size(), m.directories.size(), m.files.size(),
+                                              m.keys.size(),    m.values.size(),      m.shortcuts.size()};
     for (size_t c : counts) {
-        if (c > 0xFFFF) {
+        if (c > sf::kMaxRecords) {
             error = "too many records for the setup file";
             return false;
         }
@@ -52,100 +71,109 @@ bool WriteSetupFile(const SetupFileModel& m, std::vector<uint8_t>& out, std::str
     }
     if (!m.unsupportedPlatforms.empty()) out.push_back(0);
     const size_t unsupportedLength = out.size() - unsupportedAt;
-    if (out.size() > 0xFFFF) {
+    if (out.size() > sf::kMaxNameAreaEnd) {
         error = "application name, provider and platforms too long";
         return false;
     }
 
-    size_t offsets[6];
-    offsets[0] = out.size();
+    size_t offsets[sf::kSectionCount];
+    offsets[sf::kStrings] = out.size();
     for (size_t i = 0; i < m.strings.size(); ++i) {
-        le::PutU16(out, static_cast<uint16_t>(i + 1));
-        if (m.strings[i].size() + 1 > 0xFFFF) {
+        if (m.strings[i].size() + 1 > kMaxFieldSize) {
             error = "string too long for the setup file";
             return false;
         }
-        le::PutU16(out, static_cast<uint16_t>(m.strings[i].size() + 1));
+        uint8_t r[sf::string::kFixedSize] = {};
+        le::SetU16(r + sf::string::kId, static_cast<uint16_t>(i + 1));
+        le::SetU16(r + sf::string::kSize, static_cast<uint16_t>(m.strings[i].size() + 1));
+        PutFixed(out, r);
         PutText(out, m.strings[i], error);
     }
-    offsets[1] = out.size();
+    offsets[sf::kDirectories] = out.size();
     for (const auto& d : m.directories) {
-        le::PutU16(out, d.id);
-        if (!PutIdList(out, d.componentIds, true, error)) return false;
+        uint8_t r[sf::directory::kFixedSize] = {};
+        le::SetU16(r + sf::directory::kId, d.id);
+        if (!PutWithIdList(out, r, sf::directory::kListSize, d.componentIds, true, error)) return false;
     }
-    offsets[2] = out.size();
+    offsets[sf::kFiles] = out.size();
     for (const auto& f : m.files) {
-        le::PutU16(out, f.fileId);
-        le::PutU16(out, f.directoryId);
-        le::PutU16(out, f.sourceIndex);
-        le::PutU32(out, f.flags);
-        if (f.name.size() + 1 > 0xFFFF) {
+        if (f.name.size() + 1 > kMaxFieldSize) {
             error = "file name too long for the setup file";
             return false;
         }
-        le::PutU16(out, static_cast<uint16_t>(f.name.size() + 1));
+        uint8_t r[sf::file::kFixedSize] = {};
+        le::SetU16(r + sf::file::kId, f.fileId);
+        le::SetU16(r + sf::file::kDirectory, f.directoryId);
+        le::SetU16(r + sf::file::kSourceIndex, f.sourceIndex);
+        le::SetU32(r + sf::file::kFlags, f.flags);
+        le::SetU16(r + sf::file::kNameSize, static_cast<uint16_t>(f.name.size() + 1));
+        PutFixed(out, r);
         PutText(out, f.name, error);
     }
-    offsets[3] = out.size();
+    offsets[sf::kKeys] = out.size();
     for (const auto& k : m.keys) {
-        le::PutU16(out, k.id);
-        le::PutU16(out, k.root);
-        le::PutU16(out, 0);
-        if (!PutIdList(out, k.componentIds, true, error)) return false;
+        uint8_t r[sf::key::kFixedSize] = {};
+        le::SetU16(r + sf::key::kId, k.id);
+        le::SetU16(r + sf::key::kRoot, k.root);
+        if (!PutWithIdList(out, r, sf::key::kListSize, k.componentIds, true, error)) return false;
     }
-    offsets[4] = out.size();
+    offsets[sf::kValues] = out.size();
     for (const auto& v : m.values) {
         const size_t size = v.name.size() + 1 + v.data.size();
-        if (size > 0xFFFF) {
+        if (size > kMaxFieldSize) {
             error = "registry value too large for the setup file: " + v.name;
             return false;
         }
-        le::PutU16(out, v.id);
-        le::PutU16(out, v.keyId);
-        le::PutU16(out, v.substitute);
-        le::PutU32(out, v.flags);
-        le::PutU16(out, static_cast<uint16_t>(size));
+        uint8_t r[sf::value::kFixedSize] = {};
+        le::SetU16(r + sf::value::kId, v.id);
+        le::SetU16(r + sf::value::kKeyId, v.keyId);
+        le::SetU16(r + sf::value::kSubstitute, v.substitute);
+        le::SetU32(r + sf::value::kFlags, v.flags);
+        le::SetU16(r + sf::value::kSize, static_cast<uint16_t>(size));
+        PutFixed(out, r);
         PutText(out, v.name, error);
         out.insert(out.end(), v.data.begin(), v.data.end());
     }
-    offsets[5] = out.size();
+    offsets[sf::kShortcuts] = out.size();
     for (const auto& s : m.shortcuts) {
-        le::PutU16(out, s.id);
-        le::PutU16(out, s.directoryId);
-        le::PutU16(out, s.standardFolder);
-        le::PutU16(out, s.target);
-        le::PutU16(out, s.type);
-        if (!PutIdList(out, s.nameIds, false, error)) return false;
+        uint8_t r[sf::shortcut::kFixedSize] = {};
+        le::SetU16(r + sf::shortcut::kId, s.id);
+        le::SetU16(r + sf::shortcut::kDirectory, s.directoryId);
+        le::SetU16(r + sf::shortcut::kStandardFolder, s.standardFolder);
+        le::SetU16(r + sf::shortcut::kTarget, s.target);
+        le::SetU16(r + sf::shortcut::kType, s.type);
+        if (!PutWithIdList(out, r, sf::shortcut::kListSize, s.nameIds, false, error)) return false;
     }
-    if (out.size() > 0xFFFFFFFFull) {
+    if (out.size() > sf::kMaxLength) {
         error = "setup file too large";
         return false;
     }
 
     uint8_t* h = out.data();
-    h[0] = 'M';
-    h[1] = 'S';
-    h[2] = 'C';
-    h[3] = 'E';
-    le::SetU32(h + 4, 0);
-    le::SetU32(h + 8, static_cast<uint32_t>(out.size()));
-    le::SetU32(h + 12, 0);
-    le::SetU32(h + 16, 1);
-    le::SetU32(h + 20, m.processor);
-    le::SetU32(h + 24, m.versionMinMajor);
-    le::SetU32(h + 28, m.versionMinMinor);
-    le::SetU32(h + 32, m.versionMaxMajor);
-    le::SetU32(h + 36, m.versionMaxMinor);
-    le::SetU32(h + 40, m.buildMin);
-    le::SetU32(h + 44, m.buildMax);
-    for (int i = 0; i < 6; ++i) le::SetU16(h + 48 + 2 * i, static_cast<uint16_t>(counts[i]));
-    for (int i = 0; i < 6; ++i) le::SetU32(h + 60 + 4 * i, static_cast<uint32_t>(offsets[i]));
-    le::SetU16(h + 84, static_cast<uint16_t>(nameAt));
-    le::SetU16(h + 86, static_cast<uint16_t>(m.applicationName.size() + 1));
-    le::SetU16(h + 88, static_cast<uint16_t>(providerAt));
-    le::SetU16(h + 90, static_cast<uint16_t>(m.providerName.size() + 1));
-    le::SetU16(h + 92, static_cast<uint16_t>(unsupportedAt));
-    le::SetU16(h + 94, static_cast<uint16_t>(unsupportedLength));
+    namespace hd = sf::header;
+    std::memcpy(h + hd::kSignature, sf::kSignature, sizeof sf::kSignature);
+    le::SetU32(h + hd::kReserved, 0);
+    le::SetU32(h + hd::kLength, static_cast<uint32_t>(out.size()));
+    le::SetU32(h + hd::kUnknown12, 0);
+    le::SetU32(h + hd::kUnknown16, sf::kUnknown16Value);
+    le::SetU32(h + hd::kProcessor, m.processor);
+    le::SetU32(h + hd::kVersionMinMajor, m.versionMinMajor);
+    le::SetU32(h + hd::kVersionMinMinor, m.versionMinMinor);
+    le::SetU32(h + hd::kVersionMaxMajor, m.versionMaxMajor);
+    le::SetU32(h + hd::kVersionMaxMinor, m.versionMaxMinor);
+    le::SetU32(h + hd::kBuildMin, m.buildMin);
+    le::SetU32(h + hd::kBuildMax, m.buildMax);
+    for (size_t i = 0; i < sf::kSectionCount; ++i) {
+        const auto section = static_cast<sf::Section>(i);
+        le::SetU16(h + sf::CountField(section), static_cast<uint16_t>(counts[i]));
+        le::SetU32(h + sf::OffsetField(section), static_cast<uint32_t>(offsets[i]));
+    }
+    le::SetU16(h + hd::kAppNameOffset, static_cast<uint16_t>(nameAt));
+    le::SetU16(h + hd::kAppNameLength, static_cast<uint16_t>(m.applicationName.size() + 1));
+    le::SetU16(h + hd::kProviderOffset, static_cast<uint16_t>(providerAt));
+    le::SetU16(h + hd::kProviderLength, static_cast<uint16_t>(m.providerName.size() + 1));
+    le::SetU16(h + hd::kUnsupportedOffset, static_cast<uint16_t>(unsupportedAt));
+    le::SetU16(h + hd::kUnsupportedLength, static_cast<uint16_t>(unsupportedLength));
     return true;
 }
 

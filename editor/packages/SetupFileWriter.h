@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/formats/SetupFileLayout.h"
 #include "editor/packages/SetupFile.h"
 
 namespace mrw {
@@ -38,7 +39,7 @@ struct SetupShortcut {
     uint16_t directoryId = 0;   // folder as a directory record, else 0
     uint16_t standardFolder = 0;  // n of %CEn%, else 0
     uint16_t target = 0;        // file id (type 1) or directory id (type 0)
-    uint16_t type = 1;
+    uint16_t type = setupfile::kShortcutToFile;
     std::vector<uint16_t> nameIds;  // written without a closing 0
 };
 

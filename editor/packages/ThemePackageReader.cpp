@@ -1,21 +1,8 @@
 #include "editor/packages/ThemePackageReader.h"
 
+#include "base/AsciiText.h"
+
 namespace mrw {
-
-namespace {
-
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
-
-}  // namespace
 
 int ThemePackageReader::ReadSetupFile(const std::string& name) {
     const int result = CabinetReader::ReadSetupFile(name);
@@ -34,11 +21,11 @@ void ThemePackageReader::DetectKind() {
     packageKind_ = mrw::PackageKind::Plain;
     for (size_t i = 0; i < FileCount(); ++i) {
         const std::string& target = File(i).targetName;
-        if (EqualsIgnoringCase(target, "vx5n.htm")) {
+        if (ascii::EqualsNoCase(target, "vx5n.htm")) {
             packageKind_ = mrw::PackageKind::AnimatedToday;
             return;
         }
-        if (EqualsIgnoringCase(target, "taskbar.gif")) {
+        if (ascii::EqualsNoCase(target, "taskbar.gif")) {
             packageKind_ = mrw::PackageKind::TaskbarImage;
             return;
         }

@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "base/AsciiText.h"
+#include "base/formats/SetupFileLayout.h"
 #include "editor/packages/CabinetWriter.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -15,19 +17,12 @@ namespace mrw::cabwiz {
 
 namespace {
 
-std::string Upper(std::string s) {
-    for (auto& c : s) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return s;
-}
-
 bool BuildCabinetImpl(const std::string& infPath, const std::string& label, const std::string& destFolder,
                       std::string& cabinetPath, std::string& error) {
     const std::string infBase = paths::BaseNameOf(infPath);
     const std::string stem = label.empty() ? infBase : infBase + "." + label;
     const std::string folder = destFolder.empty() ? paths::FolderOf(infPath) : paths::WithTrailingSeparator(destFolder);
-    cabinetPath = folder + Upper(stem) + ".CAB";
+    cabinetPath = folder + ascii::ToUpper(stem) + ".CAB";
     // A cabinet left by an earlier run must not pass for the result of this one.
     if (files::Exists(cabinetPath)) files::Delete(cabinetPath);
 
@@ -59,7 +54,7 @@ bool BuildCabinetImpl(const std::string& infPath, const std::string& label, cons
     for (const auto& p : plan.payload) {
         char ext[8];
         std::snprintf(ext, sizeof ext, ".%03u", static_cast<unsigned>(p.fileId));
-        std::string& base = baseOfSource[Lower(p.sourceName)];
+        std::string& base = baseOfSource[ascii::ToLower(p.sourceName)];
         if (base.empty()) base = MemberBaseName(paths::FileNameOf(p.sourceName), taken);
         CabinetMember member;
         member.name = base + ext;
@@ -69,7 +64,7 @@ bool BuildCabinetImpl(const std::string& infPath, const std::string& label, cons
         payload.push_back(std::move(member));
     }
     std::vector<CabinetMember> members(1);
-    members[0].name = MemberBaseName(stem + ".000", taken) + ".000";
+    members[0].name = MemberBaseName(stem + setupfile::kSetupFileSuffix, taken) + setupfile::kSetupFileSuffix;
     members[0].bytes = std::move(setup);
     members[0].date = date;
     members[0].time = time;
@@ -98,7 +93,7 @@ int RunCabWiz(const std::vector<std::string>& args) {
     std::string inf, dest;
     std::vector<std::string> labels;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string option = Lower(args[i]);
+        const std::string option = ascii::ToLower(args[i]);
         if (option == "/cpu" || option == "-cpu") {
             while (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '/' && args[i + 1][0] != '-')
                 labels.push_back(args[++i]);

@@ -3,30 +3,14 @@
 #include <algorithm>
 #include <map>
 
-#include "editor/packages/CabinetReader.h"
+#include "base/AsciiText.h"
+#include "base/formats/SetupFileLayout.h"
+#include "editor/packages/CabinetArchive.h"
 #include "platform/Paths.h"
 
 namespace mrw::cabwiz {
 
 namespace {
-
-constexpr uint32_t kSelfRegisterFlag = 0x10000000u;
-constexpr int kMaxFileId = 998;  // 999 is kept for a setup library
-
-std::string Upper(const std::string& s) {
-    std::string out = s;
-    for (auto& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // "ff", "0", "7f": one byte in hexadecimal, unquoted; exactly two digits when `twoDigits`.
 bool HexByte(const InfField& f, bool twoDigits, uint8_t& byte) {
@@ -34,7 +18,7 @@ bool HexByte(const InfField& f, bool twoDigits, uint8_t& byte) {
     if (f.quoted || t.empty() || t.size() > 2 || (twoDigits && t.size() != 2)) return false;
     int v = 0;
     for (char c : t) {
-        const int d = HexDigit(c);
+        const int d = ascii::HexDigitValue(c);
         if (d < 0) return false;
         v = v * 16 + d;
     }
@@ -53,7 +37,7 @@ bool AllHexBytes(const std::vector<InfField>& fields, bool twoDigits, std::vecto
 }
 
 bool ParseVersion(const std::string& text, uint32_t& major, uint32_t& minor) {
-    const std::string t = Trim(text);
+    const std::string t(ascii::Trim(text));
     const size_t dot = t.find('.');
     const std::string a = t.substr(0, dot);
     const std::string b = dot == std::string::npos ? "0" : t.substr(dot + 1);
@@ -120,7 +104,7 @@ bool EncodeData(uint32_t flags, const std::vector<InfField>& fields, std::vector
 }
 
 bool ContainsFolderMacro(const std::string& text) {
-    const std::string lower = Lower(text);
+    const std::string lower = ascii::ToLower(text);
     if (lower.find("%installdir%") != std::string::npos) return true;
     for (size_t p = lower.find("%ce"); p != std::string::npos; p = lower.find("%ce", p + 1)) {
         size_t e = p + 3;
@@ -176,10 +160,10 @@ public:
         while (start <= path.size()) {
             size_t end = path.find('\\', start);
             if (end == std::string::npos) end = path.size();
-            const std::string part = Trim(path.substr(start, end - start));
+            const std::string part(ascii::Trim(std::string_view(path).substr(start, end - start)));
             start = end + 1;
             if (part.empty()) continue;
-            if (Lower(part) == "%installdir%") {
+            if (ascii::EqualsNoCase(part, "%installdir%")) {
                 if (installDirId_ == 0) {
                     error = "%InstallDir% used but [CEStrings] InstallDir is not defined";
                     return false;
@@ -209,7 +193,7 @@ void SortDeepestFirst(std::vector<Record>& records, Size components) {
 std::vector<std::string> ListEntries(const InfFile& inf, const std::vector<InfLine>& lines, const std::string& key) {
     std::vector<std::string> names;
     for (const auto& line : lines) {
-        if (!line.hasKey || Lower(line.key) != key) continue;
+        if (!line.hasKey || !ascii::EqualsNoCase(line.key, key)) continue;
         for (const auto& f : inf.Fields(line.value)) {
             if (!f.text.empty()) names.push_back(f.text);
         }
@@ -220,13 +204,13 @@ std::vector<std::string> ListEntries(const InfFile& inf, const std::vector<InfLi
 }  // namespace
 
 bool ParseNumber(const std::string& raw, uint32_t& value) {
-    const std::string t = Trim(raw);
+    const std::string t(ascii::Trim(raw));
     if (t.empty()) return false;
     uint64_t v = 0;
     if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
         if (t.size() > 10) return false;
         for (size_t i = 2; i < t.size(); ++i) {
-            const int d = HexDigit(t[i]);
+            const int d = ascii::HexDigitValue(t[i]);
             if (d < 0) return false;
             v = v * 16 + static_cast<uint64_t>(d);
         }
@@ -256,7 +240,7 @@ std::string MemberBaseName(const std::string& fileName, std::set<std::string>& t
         if (shortExt.size() == 3) break;
         if (c != ' ') shortExt.push_back(Valid83Char(c) ? static_cast<char>(c) : '_');
     }
-    shortExt = "." + Upper(shortExt);
+    shortExt = "." + ascii::ToUpper(shortExt);
     std::string result;
     if (valid) {
         result = base;
@@ -266,17 +250,17 @@ std::string MemberBaseName(const std::string& fileName, std::set<std::string>& t
             if (c == ' ' || c == '.') continue;
             stem.push_back(Valid83Char(c) ? static_cast<char>(c) : '_');
         }
-        stem = Upper(stem);
+        stem = ascii::ToUpper(stem);
         for (int n = 1;; ++n) {
             const std::string tail = "~" + std::to_string(n);
             const std::string candidate = stem.substr(0, 8 - tail.size()) + tail;
-            if (taken.count(Upper(candidate) + shortExt) == 0 || n >= 999999) {
+            if (taken.count(ascii::ToUpper(candidate) + shortExt) == 0 || n >= 999999) {
                 result = candidate;
                 break;
             }
         }
     }
-    taken.insert(Upper(result) + shortExt);
+    taken.insert(ascii::ToUpper(result) + shortExt);
     if (result.size() < 8) result.insert(0, 8 - result.size(), '0');
     return result;
 }
@@ -299,13 +283,13 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
 
     for (const auto& line : inf.Sections("CEDevice", label)) {
         if (!line.hasKey) continue;
-        const std::string key = Lower(line.key);
+        const std::string key = ascii::ToLower(line.key);
         bool ok = true;
         if (key == "processortype") {
             ok = ParseNumber(inf.Substitute(line.value), m.processor);
         } else if (key == "unsupportedplatforms") {
             for (const auto& f : inf.Fields(line.value)) {
-                if (!f.text.empty()) m.unsupportedPlatforms.push_back(Upper(f.text));
+                if (!f.text.empty()) m.unsupportedPlatforms.push_back(ascii::ToUpper(f.text));
             }
         } else if (key == "versionmin") {
             ok = ParseVersion(inf.Substitute(line.value), m.versionMinMajor, m.versionMinMinor);
@@ -328,10 +312,10 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
     const std::vector<std::string> shortcutSections = ListEntries(inf, install, "ceshortcuts");
     const std::vector<std::string> setupLibraries = ListEntries(inf, install, "cesetupdll");
     std::set<std::string> selfRegister;
-    for (const auto& name : ListEntries(inf, install, "ceselfregister")) selfRegister.insert(Lower(name));
+    for (const auto& name : ListEntries(inf, install, "ceselfregister")) selfRegister.insert(ascii::ToLower(name));
     std::set<std::string> usedSections;
-    for (const auto& s : copySections) usedSections.insert(Lower(s));
-    for (const auto& s : shortcutSections) usedSections.insert(Lower(s));
+    for (const auto& s : copySections) usedSections.insert(ascii::ToLower(s));
+    for (const auto& s : shortcutSections) usedSections.insert(ascii::ToLower(s));
 
     // Strings: InstallDir, then directory components, then key components.
     StringTable strings(m.strings);
@@ -347,7 +331,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
                 error = LinePrefix(line) + "[DestinationDirs] entries have the form section=0,path";
                 return false;
             }
-            const std::string key = Lower(line.key);
+            const std::string key = ascii::ToLower(line.key);
             const bool isDefault = key == "defaultdestdir";
             if (!isDefault && usedSections.count(key) == 0) continue;
             const auto fields = inf.Fields(line.value);
@@ -394,18 +378,18 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
     for (const auto& line : inf.Sections("SourceDisksNames", label)) {
         if (!line.hasKey) continue;
         const auto fields = inf.Fields(line.value);
-        diskFolders[Trim(line.key)] = fields.size() > 3 ? fields[3].text : std::string();
+        diskFolders[std::string(ascii::Trim(line.key))] = fields.size() > 3 ? fields[3].text : std::string();
     }
 
     // Where a source file is read from: its disk's folder, relative to the INF.
     auto findSource = [&](const std::string& source, size_t& index, std::string& path) {
         index = 0;
-        while (index < sources.size() && Lower(sources[index].name) != Lower(source)) ++index;
+        while (index < sources.size() && !ascii::EqualsNoCase(sources[index].name, source)) ++index;
         if (index == sources.size()) {
             error = "\"" + source + "\" is not listed in [SourceDisksFiles]";
             return false;
         }
-        const auto disk = diskFolders.find(Trim(sources[index].disk));
+        const auto disk = diskFolders.find(std::string(ascii::Trim(sources[index].disk)));
         if (disk == diskFolders.end()) {
             error = "source disk " + sources[index].disk + " of \"" + source + "\" is not listed in [SourceDisksNames]";
             return false;
@@ -432,7 +416,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
             return false;
         }
         uint16_t directory = 0;
-        const auto dir = sectionDirectory.find(Lower(section));
+        const auto dir = sectionDirectory.find(ascii::ToLower(section));
         if (dir != sectionDirectory.end()) {
             directory = dir->second;
         } else if (haveDefault) {
@@ -460,11 +444,11 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
                 error = LinePrefix(line) + error;
                 return false;
             }
-            if (++fileId > kMaxFileId) {
+            if (++fileId > setupfile::kMaxPayloadFileId) {
                 error = "too many files for one cabinet";
                 return false;
             }
-            if (selfRegister.count(Lower(target))) flags |= kSelfRegisterFlag;
+            if (selfRegister.count(ascii::ToLower(target))) flags |= setupfile::kFileFlagSelfRegister;
             SetupFileOut record;
             record.fileId = static_cast<uint16_t>(fileId);
             record.directoryId = directory;
@@ -489,7 +473,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
                 error = LinePrefix(line) + "registry lines have the form root,key,name,flags,data";
                 return false;
             }
-            const std::string root = Lower(fields[0].text);
+            const std::string root = ascii::ToLower(fields[0].text);
             uint16_t rootId = 0;
             if (root == "hkcr" || root == "hkey_classes_root") rootId = kRootClassesRoot;
             else if (root == "hkcu" || root == "hkey_current_user") rootId = kRootCurrentUser;
@@ -555,7 +539,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
             error = "CEShortcuts names a missing section [" + section + "]";
             return false;
         }
-        const auto dir = sectionDirectory.find(Lower(section));
+        const auto dir = sectionDirectory.find(ascii::ToLower(section));
         for (const auto& line : *lines) {
             const auto fields = inf.Fields(line.whole);
             if (fields.size() < 3 || fields[0].text.empty()) {
@@ -569,9 +553,9 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
                 error = LinePrefix(line) + "only shortcuts to files (type 0) are supported";
                 return false;
             }
-            shortcut.type = 1;
+            shortcut.type = setupfile::kShortcutToFile;
             for (const auto& f : m.files) {
-                if (Lower(f.name) == Lower(fields[2].text)) {
+                if (ascii::EqualsNoCase(f.name, fields[2].text)) {
                     shortcut.target = f.fileId;
                     break;
                 }
@@ -580,7 +564,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
                 error = LinePrefix(line) + "the shortcut's target \"" + fields[2].text + "\" is not a file of the cabinet";
                 return false;
             }
-            const std::string folder = fields.size() > 3 ? Lower(fields[3].text) : std::string();
+            const std::string folder = fields.size() > 3 ? ascii::ToLower(fields[3].text) : std::string();
             uint32_t standard = 0;
             if (folder.size() > 4 && folder.compare(0, 3, "%ce") == 0 && folder.back() == '%' &&
                 ParseNumber(folder.substr(3, folder.size() - 4), standard) && standard <= 0xFFFF) {
@@ -603,7 +587,7 @@ bool PlanCabinet(const InfFile& inf, const std::string& label, const std::string
         size_t index = 0;
         std::string path;
         if (!findSource(setupLibraries.front(), index, path)) return false;
-        plan.payload.push_back({999, setupLibraries.front(), path});
+        plan.payload.push_back({setupfile::kSetupLibraryMemberId, setupLibraries.front(), path});
     }
     return true;
 }

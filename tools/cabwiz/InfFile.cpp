@@ -1,26 +1,13 @@
 #include "tools/cabwiz/InfFile.h"
 
+#include "base/AsciiText.h"
+
 namespace mrw::cabwiz {
-
-std::string Lower(const std::string& s) {
-    std::string out = s;
-    for (auto& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n' || s[b] == '\f' || s[b] == '\v')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r' || s[e - 1] == '\n' || s[e - 1] == '\f' || s[e - 1] == '\v')) --e;
-    return s.substr(b, e - b);
-}
 
 namespace {
 
 // Removes the quotes of a trimmed field; "" inside quotes stands for one quote.
-std::string Unquote(const std::string& raw, bool& quoted) {
+std::string Unquote(std::string_view raw, bool& quoted) {
     std::string out;
     bool inQuotes = false;
     quoted = false;
@@ -80,7 +67,7 @@ bool InfFile::Parse(const std::string& input, std::string& error) {
             error = "line " + std::to_string(number) + ": unterminated quote";
             return false;
         }
-        line = Trim(line.substr(0, cut));
+        line = std::string(ascii::Trim(std::string_view(line).substr(0, cut)));
         if (end == text.size() && start > text.size() && line.empty()) break;
         if (line.empty()) continue;
         if (line[0] == '[') {
@@ -89,12 +76,12 @@ bool InfFile::Parse(const std::string& input, std::string& error) {
                 error = "line " + std::to_string(number) + ": section name without ']'";
                 return false;
             }
-            const std::string name = Trim(line.substr(1, close - 1));
+            const std::string name(ascii::Trim(std::string_view(line).substr(1, close - 1)));
             if (name.empty()) {
                 error = "line " + std::to_string(number) + ": empty section name";
                 return false;
             }
-            current = &sections_[Lower(name)];
+            current = &sections_[ascii::ToLower(name)];
             continue;
         }
         if (current == nullptr) {
@@ -118,8 +105,8 @@ bool InfFile::Parse(const std::string& input, std::string& error) {
             if (eq != std::string::npos) {
                 bool quoted = false;
                 entry.hasKey = true;
-                entry.key = Unquote(Trim(line.substr(0, eq)), quoted);
-                entry.value = Trim(line.substr(eq + 1));
+                entry.key = Unquote(ascii::Trim(std::string_view(line).substr(0, eq)), quoted);
+                entry.value = std::string(ascii::Trim(std::string_view(line).substr(eq + 1)));
             } else {
                 entry.value = line;
             }
@@ -132,7 +119,7 @@ bool InfFile::Parse(const std::string& input, std::string& error) {
 }
 
 const std::vector<InfLine>* InfFile::Section(const std::string& name) const {
-    const auto it = sections_.find(Lower(name));
+    const auto it = sections_.find(ascii::ToLower(name));
     return it == sections_.end() ? nullptr : &it->second;
 }
 
@@ -148,9 +135,8 @@ std::vector<InfLine> InfFile::Sections(const std::string& name, const std::strin
 const InfLine* InfFile::Entry(const std::string& section, const std::string& key) const {
     const auto* lines = Section(section);
     if (lines == nullptr) return nullptr;
-    const std::string wanted = Lower(key);
     for (const auto& line : *lines) {
-        if (line.hasKey && Lower(line.key) == wanted) return &line;
+        if (line.hasKey && ascii::EqualsNoCase(line.key, key)) return &line;
     }
     return nullptr;
 }
@@ -166,7 +152,7 @@ std::vector<InfField> InfFile::Fields(const std::string& raw) const {
         }
         if (i == raw.size() || (!inQuotes && raw[i] == ',')) {
             InfField field;
-            field.text = Substitute(Unquote(Trim(raw.substr(start, i - start)), field.quoted));
+            field.text = Substitute(Unquote(ascii::Trim(std::string_view(raw).substr(start, i - start)), field.quoted));
             fields.push_back(std::move(field));
             start = i + 1;
         }
@@ -198,7 +184,7 @@ std::string InfFile::SubstituteNested(const std::string& text, bool keepInstallD
             break;
         }
         const std::string name = text.substr(i + 1, close - i - 1);
-        const std::string lower = Lower(name);
+        const std::string lower = ascii::ToLower(name);
         std::string replacement = "%" + name + "%";
         if (name.empty()) {
             replacement = "%";

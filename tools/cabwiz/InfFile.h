@@ -53,8 +53,4 @@ private:
     std::map<std::string, std::vector<InfLine>> sections_;  // key: lower-case name
 };
 
-// Lower-case copy (ASCII).
-std::string Lower(const std::string& s);
-std::string Trim(const std::string& s);
-
 }  // namespace mrw::cabwiz

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ByteOrder.h"
 #include "editor/imaging/Codecs.h"
 #include "editor/imaging/DibImage.h"
 #include "platform/Files.h"
@@ -16,15 +17,6 @@
 
 namespace mrw {
 namespace {
-
-void PutLe16(std::vector<uint8_t>& v, int x) {
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
-}
-void PutLe32(std::vector<uint8_t>& v, uint32_t x) {
-    PutLe16(v, int(x & 0xFFFF));
-    PutLe16(v, int(x >> 16));
-}
 
 // A 24-bit image with a different colour in every pixel.
 void MakeGradient(DibImage& image, int width, int height) {
@@ -310,6 +302,25 @@ TEST(ImageCodecTest, JpegWritesQuality75BaselineThatReadsBack) {
     EXPECT_LT(worst, 8);
 }
 
+TEST(ImageCodecTest, JpegDensityBecomesPixelsPerMetre) {
+    DibImage image;
+    MakeGradient(image, 8, 8);
+    std::vector<uint8_t> jpeg;
+    ASSERT_EQ(0, imaging::EncodeJpeg(image, jpeg));
+    // JFIF header: "JFIF\0", version (2 bytes), unit, X and Y density (big-endian).
+    const char kJfif[] = "JFIF";
+    const auto jfif = std::search(jpeg.begin(), jpeg.end(), kJfif, kJfif + 5);
+    ASSERT_NE(jfif, jpeg.end());
+    const size_t density = size_t(jfif - jpeg.begin()) + 8;
+    // 47545 overflowed an int on the way to pixels per metre.
+    jpeg[density] = 0xB9, jpeg[density + 1] = 0xB9;
+    jpeg[density + 2] = 0, jpeg[density + 3] = 72;
+    DibImage back;
+    ASSERT_EQ(0, imaging::DecodeJpeg(jpeg.data(), jpeg.size(), back));
+    EXPECT_EQ(1871207, back.Info().header.xPelsPerMeter);  // 47545 * 100005 / 2541
+    EXPECT_EQ(2833, back.Info().header.yPelsPerMeter);
+}
+
 TEST(ImageCodecTest, LoadRefusesUnsupportedAndMissingFiles) {
     test::TempFolder dir;
     test::WriteBytes(dir / "a.pcx", {10, 5, 1, 8, 0, 0, 0, 0});
@@ -367,15 +378,15 @@ TEST(ImageCodecTest, FileNamesAreFoundWithoutRegardToCase) {
 TEST(ImageCodecTest, HugeDeclaredSizesAreRefusedBeforeAllocating) {
     // BMP: 40000 x 40000 at 24 bits with no pixels behind the header.
     std::vector<uint8_t> bmp = {'B', 'M'};
-    PutLe32(bmp, 54);
-    PutLe32(bmp, 0);
-    PutLe32(bmp, 54);
-    PutLe32(bmp, 40);
-    PutLe32(bmp, 40000);
-    PutLe32(bmp, 40000);
-    PutLe16(bmp, 1);
-    PutLe16(bmp, 24);
-    for (int i = 0; i < 6; ++i) PutLe32(bmp, 0);
+    le::PutU32(bmp, 54);
+    le::PutU32(bmp, 0);
+    le::PutU32(bmp, 54);
+    le::PutU32(bmp, 40);
+    le::PutU32(bmp, 40000);
+    le::PutU32(bmp, 40000);
+    le::PutU16(bmp, 1);
+    le::PutU16(bmp, 24);
+    for (int i = 0; i < 6; ++i) le::PutU32(bmp, 0);
     DibImage image;
     EXPECT_EQ(-1, image.LoadFromMemory(bmp.data(), bmp.size()));
     // 16000 x 16000 x 32 bits is within the side limit but beyond 256 MiB.

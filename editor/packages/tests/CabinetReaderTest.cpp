@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "base/formats/CabinetLayout.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/tests/RawCabinet.h"
 #include "platform/Files.h"
@@ -29,8 +30,13 @@ TEST(CabinetReaderOpen, RefusesWhatIsNoSupportedCabinet) {
     EXPECT_FALSE(reader.Open(dir / "missing.tsk"));
     EXPECT_EQ(reader.LastError(), CabinetError::OpenFailed);
 
+    // A folder opens on POSIX but is no file to read.
+    EXPECT_FALSE(reader.Open(dir.path()));
+    EXPECT_EQ(reader.LastError(), CabinetError::OpenFailed);
+
     auto good = RawCabinet::Sequential({{"a.001", Pattern(10, 1)}}).Bytes();
-    EXPECT_FALSE(reader.Open(WriteCab(dir, "short.tsk", std::vector<uint8_t>(good.begin(), good.begin() + 35))));
+    const std::vector<uint8_t> shortHeader(good.begin(), good.begin() + cabinet::kHeaderSize - 1);
+    EXPECT_FALSE(reader.Open(WriteCab(dir, "short.tsk", shortHeader)));
     EXPECT_EQ(reader.LastError(), CabinetError::TooShort);
 
     auto sig = good;
@@ -44,10 +50,10 @@ TEST(CabinetReaderOpen, RefusesWhatIsNoSupportedCabinet) {
     EXPECT_EQ(reader.LastError(), CabinetError::BadVersion);
 
     cab.version = 0x0103;
-    cab.flags = 0x0004;
+    cab.flags = cabinet::kFlagReserve;
     EXPECT_FALSE(reader.Open(WriteCab(dir, "res.tsk", cab.Bytes())));
     EXPECT_EQ(reader.LastError(), CabinetError::ReservedAreas);
-    cab.flags = 0x0002;
+    cab.flags = cabinet::kFlagNextCabinet;
     EXPECT_FALSE(reader.Open(WriteCab(dir, "next.tsk", cab.Bytes())));
     EXPECT_EQ(reader.LastError(), CabinetError::MultiCabinet);
 }
@@ -69,13 +75,13 @@ TEST(CabinetReaderOpen, BoundsTheTablesByTheRealFile) {
 
     // Folder records beyond the end of the file.
     auto bytes = RawCabinet::Sequential({{"a.001", Pattern(10, 1)}}).Bytes();
-    le::SetU16(bytes.data() + 26, 5000);
+    le::SetU16(bytes.data() + cabinet::header::kFolderCount, 5000);
     EXPECT_FALSE(reader.Open(WriteCab(dir, "folders.tsk", bytes)));
     EXPECT_EQ(reader.LastError(), CabinetError::BadFolderTable);
 
     // A folder whose data would start beyond the end: the table size is a lie.
     bytes = RawCabinet::Sequential({{"a.001", Pattern(10, 1)}}).Bytes();
-    le::SetU32(bytes.data() + 36, 0x7FFFFFF0);
+    le::SetU32(bytes.data() + cabinet::kFolderTableOffset + cabinet::folder::kDataOffset, 0x7FFFFFF0);
     EXPECT_FALSE(reader.Open(WriteCab(dir, "table.tsk", bytes)));
     EXPECT_EQ(reader.LastError(), CabinetError::BadFileTable);
 
@@ -119,7 +125,7 @@ TEST(CabinetReaderExtract, ContentSurvivesBlockBoundaries) {
     // Sizes around the block size: a file ending exactly on a boundary, an
     // empty one in the middle, one spanning three blocks.
     const std::vector<std::pair<std::string, std::vector<uint8_t>>> members = {
-        {"a.001", Pattern(32768 - 100, 1)}, {"b.002", Pattern(100, 2)}, {"empty.003", {}},
+        {"a.001", Pattern(cabinet::kMaxBlockData - 100, 1)}, {"b.002", Pattern(100, 2)}, {"empty.003", {}},
         {"c.004", Pattern(70001, 3)},       {"d.005", Pattern(1, 4)}};
     std::vector<CabinetMember> writerMembers;
     for (const auto& m : members) {
@@ -131,9 +137,11 @@ TEST(CabinetReaderExtract, ContentSurvivesBlockBoundaries) {
     std::string error;
     ASSERT_TRUE(WriteCabinet(dir / "Blocks.tsk", writerMembers, error)) << error;
 
-    for (size_t blockSize : {size_t(32768), size_t(1000), size_t(7)}) {
-        const std::string path = blockSize == 32768 ? dir / "Blocks.tsk"
-                                                    : WriteCab(dir, "Small.tsk", RawCabinet::Sequential(members, blockSize).Bytes());
+    for (size_t blockSize : {cabinet::kMaxBlockData, size_t(1000), size_t(7)}) {
+        const std::string path =
+            blockSize == cabinet::kMaxBlockData
+                ? dir / "Blocks.tsk"
+                : WriteCab(dir, "Small.tsk", RawCabinet::Sequential(members, blockSize).Bytes());
         CabinetReader reader;
         ASSERT_TRUE(reader.Open(path));
         ASSERT_EQ(reader.FileCount(), members.size());
@@ -148,6 +156,29 @@ TEST(CabinetReaderExtract, ContentSurvivesBlockBoundaries) {
         ASSERT_TRUE(reader.ReadMember(0, member));
         EXPECT_EQ(member, members[0].second);
     }
+}
+
+TEST(CabinetArchive, ReadsMembersFromMemory) {
+    // No file anywhere: the package is only bytes in memory.
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> members = {
+        {"a.001", Pattern(50, 1)}, {"b.002", Pattern(30, 2)}, {"c.003", Pattern(9, 3)}};
+    auto bytes = RawCabinet::Sequential(members, 16).Bytes();
+    MemoryByteSource source(bytes);
+    CabinetArchive archive;
+    ASSERT_TRUE(archive.Open(source));
+    ASSERT_EQ(archive.FileCount(), 3u);
+    std::vector<uint8_t> member;
+    for (size_t i : {2u, 0u, 1u}) {
+        ASSERT_TRUE(archive.ReadMember(i, member)) << i;
+        EXPECT_EQ(member, members[i].second) << i;
+    }
+    // Cut inside the last member's data: what lies before the cut still reads.
+    bytes.resize(bytes.size() - 4);
+    MemoryByteSource cut(bytes);
+    ASSERT_TRUE(archive.Open(cut));
+    EXPECT_TRUE(archive.ReadMember(1, member));
+    EXPECT_FALSE(archive.ReadMember(2, member));
+    EXPECT_EQ(archive.LastError(), CabinetError::DataTruncated);
 }
 
 TEST(CabinetReaderExtract, DefaultFolderIsUnderTheTemporaryFolderAndEmptiedFirst) {
@@ -261,7 +292,7 @@ TEST(CabinetReaderExtract, MemberStartsAtItsOwnOffsetInsideTheBlock) {
 TEST(CabinetReaderExtract, RefusesCompressedFolders) {
     test::TempFolder dir, out;
     RawCabinet cab = RawCabinet::Sequential({{"a.001", Pattern(100, 1)}});
-    cab.folders[0].compression = 1;  // MSZIP
+    cab.folders[0].compression = cabinet::kCompressionMszip;
     CabinetReader reader;
     ASSERT_TRUE(reader.Open(WriteCab(dir, "zip.tsk", cab.Bytes())));
     EXPECT_EQ(reader.FileCount(), 1u);

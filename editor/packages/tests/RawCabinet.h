@@ -1,11 +1,14 @@
 // Builds cabinet bytes field by field, so tests can make the layouts a
 // correct writer never produces (lying counts, hostile names, odd blocks).
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "base/ByteOrder.h"
+#include "base/formats/CabinetLayout.h"
 
 namespace mrw::test {
 
@@ -28,7 +31,7 @@ struct RawCabinet {
 
     // Files laid out one after the other in folder 0 (blocks of `blockSize`).
     static RawCabinet Sequential(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& members,
-                                 size_t blockSize = 32768) {
+                                 size_t blockSize = cabinet::kMaxBlockData) {
         RawCabinet cab;
         cab.folders.resize(1);
         std::vector<uint8_t> all;
@@ -44,48 +47,48 @@ struct RawCabinet {
     }
 
     std::vector<uint8_t> Bytes() const {
+        namespace cab = cabinet;
         size_t table = 0;
-        for (const auto& f : files) table += 16 + f.name.size() + 1;
-        const uint32_t coffFiles = static_cast<uint32_t>(36 + 8 * folders.size());
-        std::vector<uint8_t> out;
-        for (char c : {'M', 'S', 'C', 'F'}) out.push_back(static_cast<uint8_t>(c));
-        le::PutU32(out, 0);
-        le::PutU32(out, 0);  // cbCabinet, patched below
-        le::PutU32(out, 0);
-        le::PutU32(out, coffFiles);
-        le::PutU32(out, 0);
-        le::PutU16(out, version);
-        le::PutU16(out, static_cast<uint16_t>(folders.size()));
-        le::PutU16(out, static_cast<uint16_t>(fileCountOverride >= 0 ? fileCountOverride : static_cast<int>(files.size())));
-        le::PutU16(out, flags);
-        le::PutU16(out, 0);
-        le::PutU16(out, 0);
+        for (const auto& f : files) table += cab::kFileFixedSize + f.name.size() + 1;
+        const size_t coffFiles = cab::kFolderTableOffset + cab::kFolderSize * folders.size();
+        std::vector<uint8_t> out(cab::kHeaderSize, 0);
+        uint8_t* h = out.data();
+        std::copy(std::begin(cab::kSignature), std::end(cab::kSignature), h + cab::header::kSignature);
+        le::SetU32(h + cab::header::kFilesOffset, static_cast<uint32_t>(coffFiles));
+        le::SetU16(h + cab::header::kVersion, version);
+        le::SetU16(h + cab::header::kFolderCount, static_cast<uint16_t>(folders.size()));
+        le::SetU16(h + cab::header::kFileCount,
+                   static_cast<uint16_t>(fileCountOverride >= 0 ? fileCountOverride : static_cast<int>(files.size())));
+        le::SetU16(h + cab::header::kFlags, flags);
         uint32_t data = static_cast<uint32_t>(coffFiles + table);
         for (const auto& f : folders) {
-            le::PutU32(out, data);
-            le::PutU16(out, static_cast<uint16_t>(f.blocks.size()));
-            le::PutU16(out, f.compression);
-            for (const auto& b : f.blocks) data += static_cast<uint32_t>(8 + b.size());
+            uint8_t r[cab::kFolderSize] = {};
+            le::SetU32(r + cab::folder::kDataOffset, data);
+            le::SetU16(r + cab::folder::kBlockCount, static_cast<uint16_t>(f.blocks.size()));
+            le::SetU16(r + cab::folder::kCompression, f.compression);
+            out.insert(out.end(), r, r + sizeof r);
+            for (const auto& b : f.blocks) data += static_cast<uint32_t>(cab::kDataHeaderSize + b.size());
         }
         for (const auto& f : files) {
-            le::PutU32(out, f.size);
-            le::PutU32(out, f.offset);
-            le::PutU16(out, f.folder);
-            le::PutU16(out, 0);
-            le::PutU16(out, 0);
-            le::PutU16(out, 0x20);
+            uint8_t r[cab::kFileFixedSize] = {};
+            le::SetU32(r + cab::file::kSize, f.size);
+            le::SetU32(r + cab::file::kFolderOffset, f.offset);
+            le::SetU16(r + cab::file::kFolderIndex, f.folder);
+            le::SetU16(r + cab::file::kAttributes, cab::kAttributeArchive);
+            out.insert(out.end(), r, r + sizeof r);
             out.insert(out.end(), f.name.begin(), f.name.end());
             out.push_back(0);
         }
         for (const auto& f : folders) {
             for (const auto& b : f.blocks) {
-                le::PutU32(out, 0);
-                le::PutU16(out, static_cast<uint16_t>(b.size()));
-                le::PutU16(out, static_cast<uint16_t>(b.size()));
+                uint8_t r[cab::kDataHeaderSize] = {};
+                le::SetU16(r + cab::data::kStoredSize, static_cast<uint16_t>(b.size()));
+                le::SetU16(r + cab::data::kUncompressedSize, static_cast<uint16_t>(b.size()));
+                out.insert(out.end(), r, r + sizeof r);
                 out.insert(out.end(), b.begin(), b.end());
             }
         }
-        le::SetU32(out.data() + 8, static_cast<uint32_t>(out.size()));
+        le::SetU32(out.data() + cab::header::kCabinetSize, static_cast<uint32_t>(out.size()));
         return out;
     }
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/ByteOrder.h"
+#include "base/formats/SetupFileLayout.h"
 #include "editor/packages/CabinetReader.h"
 #include "editor/packages/SetupFile.h"
 #include "editor/packages/SetupFileWriter.h"
@@ -14,6 +15,7 @@ namespace {
 
 using test::Pattern;
 using test::RawCabinet;
+namespace sf = setupfile;
 
 SetupFileModel ThemeModel() {
     SetupFileModel m;
@@ -46,7 +48,12 @@ SetupFileContent Parse(const std::vector<uint8_t>& bytes, bool expectOk = true) 
     return c;
 }
 
-uint32_t Offset(const std::vector<uint8_t>& b, int field) { return le::U32(b.data() + field); }
+// Where a section's first record lies.
+uint32_t Offset(const std::vector<uint8_t>& b, sf::Section section) {
+    return le::U32(b.data() + sf::OffsetField(section));
+}
+
+void SetLength(std::vector<uint8_t>& b, uint32_t length) { le::SetU32(b.data() + sf::header::kLength, length); }
 
 TEST(SetupFileParse, ReadsWhatTheWriterWrites) {
     const auto bytes = Serialize(ThemeModel());
@@ -69,11 +76,11 @@ TEST(SetupFileParse, ReadsWhatTheWriterWrites) {
 TEST(SetupFileParse, RefusesWhatIsNoSetupFile) {
     auto bytes = Serialize(ThemeModel());
     SetupFileContent c;
-    EXPECT_FALSE(ParseSetupFile(bytes.data(), 99, c));
+    EXPECT_FALSE(ParseSetupFile(bytes.data(), sf::kHeaderSize - 1, c));
     auto lying = bytes;
-    le::SetU32(lying.data() + 8, static_cast<uint32_t>(bytes.size() + 1));  // longer than the data
+    SetLength(lying, static_cast<uint32_t>(bytes.size() + 1));  // longer than the data
     EXPECT_FALSE(ParseSetupFile(lying.data(), lying.size(), c));
-    le::SetU32(lying.data() + 8, 0xFFFFFFFFu);
+    SetLength(lying, 0xFFFFFFFFu);
     EXPECT_FALSE(ParseSetupFile(lying.data(), lying.size(), c));
     auto sig = bytes;
     sig[3] = 'X';
@@ -85,7 +92,7 @@ TEST(SetupFileParse, LengthBelowTheHeaderIsReadAsEmpty) {
     // so the file reads with nothing in it; the counted key and value records
     // are there, empty.
     auto bytes = Serialize(ThemeModel());
-    le::SetU32(bytes.data() + 8, 50);
+    SetLength(bytes, 50);
     SetupFileContent c;
     ASSERT_TRUE(ParseSetupFile(bytes.data(), bytes.size(), c));
     EXPECT_EQ(c.applicationName, "");
@@ -125,7 +132,7 @@ TEST(SetupFileParse, DamagedSectionsStopWithoutReadingOutside) {
     {
         // A string record whose size runs past the end ends the string table.
         auto b = good;
-        le::SetU16(b.data() + Offset(b, 60) + 2, 0xFFFF);
+        le::SetU16(b.data() + Offset(b, sf::kStrings) + sf::string::kSize, 0xFFFF);
         const SetupFileContent c = Parse(b);
         EXPECT_TRUE(c.strings.empty());
         EXPECT_EQ(c.files.size(), 2u);
@@ -133,16 +140,16 @@ TEST(SetupFileParse, DamagedSectionsStopWithoutReadingOutside) {
     {
         // A file name without its NUL ends the file table.
         auto b = good;
-        const uint32_t first = Offset(b, 68);
-        le::SetU16(b.data() + first + 10, 5);
+        le::SetU16(b.data() + Offset(b, sf::kFiles) + sf::file::kNameSize, 5);
         const SetupFileContent c = Parse(b);
         EXPECT_TRUE(c.files.empty());
     }
     {
         // Offsets beyond `length`: empty texts, no records, counted values stay empty.
         auto b = good;
-        for (int field : {60, 68, 72, 76}) le::SetU32(b.data() + field, 0xFFFFFFF0u);
-        le::SetU16(b.data() + 84, 0xFFFF);
+        for (sf::Section s : {sf::kStrings, sf::kFiles, sf::kKeys, sf::kValues})
+            le::SetU32(b.data() + sf::OffsetField(s), 0xFFFFFFF0u);
+        le::SetU16(b.data() + sf::header::kAppNameOffset, 0xFFFF);
         const SetupFileContent c = Parse(b);
         EXPECT_EQ(c.applicationName, "");
         EXPECT_TRUE(c.strings.empty());
@@ -155,15 +162,16 @@ TEST(SetupFileParse, DamagedSectionsStopWithoutReadingOutside) {
     {
         // Unsupported list not ending in NUL, or wrapping past 64 KB: ignored.
         auto b = good;
-        le::SetU16(b.data() + 94, 11);
+        le::SetU16(b.data() + sf::header::kUnsupportedLength, 11);
         EXPECT_TRUE(Parse(b).unsupportedPlatforms.empty());
-        le::SetU16(b.data() + 94, 0xFFFF);
+        le::SetU16(b.data() + sf::header::kUnsupportedLength, 0xFFFF);
         EXPECT_TRUE(Parse(b).unsupportedPlatforms.empty());
     }
     {
         // Counts far above the records present.
         auto b = good;
-        for (int field : {48, 52, 54, 56}) le::SetU16(b.data() + field, 0xFFFF);
+        for (sf::Section s : {sf::kStrings, sf::kFiles, sf::kKeys, sf::kValues})
+            le::SetU16(b.data() + sf::CountField(s), 0xFFFF);
         const SetupFileContent c = Parse(b);
         ASSERT_GE(c.files.size(), 2u);
         EXPECT_EQ(c.files[1].name, "stwater.gif");
@@ -175,8 +183,7 @@ TEST(SetupFileParse, DamagedSectionsStopWithoutReadingOutside) {
 TEST(SetupFileParse, OddValueAndKeyRecords) {
     auto b = Serialize(ThemeModel());
     // Value 1 ("Skin" + NUL + 4 bytes = 9): a size of 3 leaves no room for the NUL.
-    const uint32_t v = Offset(b, 76);
-    le::SetU16(b.data() + v + 10, 3);
+    le::SetU16(b.data() + Offset(b, sf::kValues) + sf::value::kSize, 3);
     SetupFileContent c = Parse(b);
     ASSERT_EQ(c.values.size(), 2u);
     EXPECT_TRUE(c.values[0].name.empty());
@@ -185,8 +192,7 @@ TEST(SetupFileParse, OddValueAndKeyRecords) {
 
     // A key whose list size is odd reads the whole ids only; root 4 maps to nothing.
     b = Serialize(ThemeModel());
-    const uint32_t k = Offset(b, 72);
-    le::SetU16(b.data() + k + 6, 7);
+    le::SetU16(b.data() + Offset(b, sf::kKeys) + sf::key::kListSize, 7);
     c = Parse(b);
     ASSERT_EQ(c.keys.size(), 1u);
     EXPECT_EQ(c.keys[0].componentIds, (std::vector<uint16_t>{3, 4, 5}));
@@ -238,6 +244,20 @@ TEST(SetupFileRead, RenamesExtractedFilesToTheirFinalNames) {
     EXPECT_EQ(reader.PackageKind(), PackageKind::Plain);
 }
 
+TEST(SetupFileRead, FinalNamesFromAnArchiveInMemory) {
+    const auto bytes = RawCabinet::Sequential({{"TODAYP~1.000", Serialize(ThemeModel())},
+                                               {"0stwater.002", Pattern(20, 1)},
+                                               {"tdywater.001", Pattern(20, 2)}})
+                           .Bytes();
+    MemoryByteSource source(bytes);
+    CabinetArchive archive;
+    ASSERT_TRUE(archive.Open(source));
+    ASSERT_EQ(archive.ReadSetupFileFromCabinet(), 1);
+    EXPECT_EQ(archive.FindFileById(2)->targetName, "stwater.gif");
+    EXPECT_FALSE(archive.FindFileById(2)->renamed);
+    EXPECT_EQ(archive.ApplicationName(), "Blue");
+}
+
 TEST(SetupFileRead, HostileOrClashingFinalNamesAreNotApplied) {
     SetupFileModel m = ThemeModel();
     m.files = {{1, 2, 1, 0, "..\\..\\escaped1"}, {2, 2, 2, 0, "../escaped2"}, {3, 2, 3, 0, "C:escaped3"},
@@ -271,7 +291,7 @@ TEST(SetupFileRead, MissingShortOrLyingSetupFileGivesZero) {
     ASSERT_EQ(reader.ExtractTo(out.path()), 1);
     EXPECT_EQ(reader.ReadSetupFile("none.000"), 0);
     auto bytes = test::ReadBytes(out / "TODAYP~1.000");
-    le::SetU32(bytes.data() + 8, static_cast<uint32_t>(bytes.size() + 10));
+    SetLength(bytes, static_cast<uint32_t>(bytes.size() + 10));
     test::WriteBytes(out / "TODAYP~1.000", bytes);
     EXPECT_EQ(reader.ReadSetupFile("TODAYP~1.000"), 0);
     bytes.resize(60);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/ByteOrder.h"
+#include "base/formats/CabinetLayout.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/ThemePackageReader.h"
 #include "platform/Files.h"
@@ -128,30 +129,34 @@ TEST(CabWiz, CabinetLayoutAndRoundTrip) {
     std::string cabinet, error;
     ASSERT_TRUE(BuildCabinet(theme.inf, "POCKETPC2002", "", cabinet, error)) << error;
     const auto bytes = test::ReadBytes(cabinet);
-    ASSERT_GT(bytes.size(), 44u);
-    EXPECT_EQ(bytes[24], 3);  // version 1.3
-    EXPECT_EQ(bytes[25], 1);
-    EXPECT_EQ(le::U16(bytes.data() + 26), 1);  // one folder
-    EXPECT_EQ(le::U16(bytes.data() + 30), 0);  // no flags
-    EXPECT_EQ(le::U32(bytes.data() + 8), bytes.size());
-    EXPECT_EQ(le::U16(bytes.data() + 36 + 6), 0);  // stored
+    namespace cab = cabinet;
+    const uint8_t* h = bytes.data();
+    const uint8_t* folder = h + cab::kFolderTableOffset;
+    ASSERT_GT(bytes.size(), cab::kFolderTableOffset + cab::kFolderSize);
+    EXPECT_EQ(h[cab::header::kVersion], 3);  // version 1.3
+    EXPECT_EQ(h[cab::header::kVersion + 1], 1);
+    EXPECT_EQ(le::U16(h + cab::header::kFolderCount), 1);
+    EXPECT_EQ(le::U16(h + cab::header::kFlags), 0);
+    EXPECT_EQ(le::U32(h + cab::header::kCabinetSize), bytes.size());
+    EXPECT_EQ(le::U16(folder + cab::folder::kCompression), cab::kCompressionNone);
     // Walk the data blocks: sizes and checksums.
-    size_t at = le::U32(bytes.data() + 36);
-    const unsigned blocks = le::U16(bytes.data() + 36 + 4);
+    size_t at = le::U32(folder + cab::folder::kDataOffset);
+    const unsigned blocks = le::U16(folder + cab::folder::kBlockCount);
     {
         ThemePackageReader sizes;
         ASSERT_TRUE(sizes.Open(cabinet));
         uint64_t total = 0;
         for (size_t i = 0; i < sizes.FileCount(); ++i) total += sizes.File(i).size;
-        EXPECT_EQ(blocks, (total + 32767) / 32768);
+        EXPECT_EQ(blocks, (total + cab::kMaxBlockData - 1) / cab::kMaxBlockData);
     }
     for (unsigned i = 0; i < blocks; ++i) {
-        ASSERT_LE(at + 8, bytes.size());
-        const uint16_t size = le::U16(bytes.data() + at + 4);
-        EXPECT_LE(size, 32768);
-        EXPECT_EQ(le::U16(bytes.data() + at + 6), size);
-        EXPECT_EQ(le::U32(bytes.data() + at), CabinetBlockChecksum(bytes.data() + at + 8, size));
-        at += 8 + size;
+        ASSERT_LE(at + cab::kDataHeaderSize, bytes.size());
+        const uint8_t* block = h + at;
+        const uint16_t size = le::U16(block + cab::data::kStoredSize);
+        EXPECT_LE(size, cab::kMaxBlockData);
+        EXPECT_EQ(le::U16(block + cab::data::kUncompressedSize), size);
+        EXPECT_EQ(le::U32(block + cab::data::kChecksum), CabinetBlockChecksum(block + cab::kDataHeaderSize, size));
+        at += cab::kDataHeaderSize + size;
     }
     EXPECT_EQ(at, bytes.size());
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/ByteOrder.h"
+#include "base/formats/CabinetLayout.h"
 #include "editor/packages/CabinetReader.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/SetupFileWriter.h"
@@ -86,7 +87,7 @@ TEST(MrwPackageCommands, ExtractSaysWhichFinalNamesWereNotUsed) {
     test::TempFolder dir;
     ASSERT_TRUE(WriteCabinet(dir / "odd.tsk", members, error)) << error;
     auto bytes = test::ReadBytes(dir / "odd.tsk");
-    le::SetU16(bytes.data() + 28, 7);  // cFiles
+    le::SetU16(bytes.data() + cabinet::header::kFileCount, 7);
     test::WriteBytes(dir / "odd.tsk", bytes);
 
     const std::string out = dir / "out", listing = dir / "out.txt", errors = dir / "err.txt";
