@@ -6,7 +6,9 @@ else()
 endif()
 
 if(MRW_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  # -O1 as usual for sanitizer and fuzzing builds: the instrumented code runs
+  # several times faster than at -O0 and the reports keep their stacks.
+  add_compile_options(-O1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

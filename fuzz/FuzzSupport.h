@@ -4,7 +4,9 @@
 
 #include "editor/imaging/Codecs.h"
 #include "editor/imaging/DibImage.h"
+#include "editor/resources/EditorTexts.h"
 #include "platform/Prompter.h"
+#include "platform/ResourceText.h"
 
 namespace mrw::fuzz {
 
@@ -14,10 +16,13 @@ public:
     int Show(const std::string&, unsigned) override { return kIdOk; }
 };
 
-// Installs the silent prompter once for the life of the process.
-inline void SilencePrompts() {
+// What every fuzzer installs once for the life of the process: the silent
+// prompter, and the editor's texts, as mrw does (the default theme's name
+// among them).
+inline void SetUpFuzzing() {
     static SilentPrompter silent;
     static ScopedPrompter guard(silent);
+    static ScopedResourceTable texts(EditorResourceTable());
 }
 
 // The picture fuzzers' set-up: silent prompts, and decoders that refuse
@@ -26,7 +31,7 @@ inline void SilencePrompts() {
 // and hundreds of megabytes under the sanitizers, and reaches no other code.
 inline void SetUpPictureFuzzing() {
     static const bool done = [] {
-        SilencePrompts();
+        SetUpFuzzing();
         imaging::LimitImagesForFuzzing(size_t(1) << 20, size_t(8) << 20);
         return true;
     }();

@@ -76,64 +76,73 @@ std::unique_ptr<RegistryEntry> LoadRegistrySection(const ProfileFile& file, cons
 }  // namespace
 
 std::unique_ptr<ThemeDocument> ThemeDocument::OpenHeader(const std::string& path) {
-    auto doc = std::make_unique<ThemeDocument>();
-    doc->projectPath = path;
     ProfileFile file;
     file.Load(path);
+    return HeaderFrom(file, path);
+}
+
+std::unique_ptr<ThemeDocument> ThemeDocument::HeaderFrom(const ProfileFile& file, const std::string& path) {
+    auto doc = std::make_unique<ThemeDocument>();
+    doc->projectPath = path;
     ReadHeader(*doc, file, path);
     return doc;
 }
 
 int ThemeDocument::LoadProject(const std::string& pathArgument) {
-    Clear();
     const std::string path = pathArgument.empty() ? projectPath : pathArgument;
     const bool usable = !path.empty() && path.size() <= kMaxPath;
     if (!usable) {
+        Clear();
         ResetToNewDocumentDefaults();
+        Complete();
     } else {
         ProfileFile file;
         file.Load(path);  // a file that cannot be opened has no sections: defaults throughout
-        projectFolder = paths::FolderOf(path);
-        pdaColours = file.GetInt(kTheme, "PDAcolors", 1);
-        for (const std::string& section : file.SectionNames()) {
-            if (ascii::StartsWithNoCase(section, "File")) {
-                if (auto element = LoadFileSection(file, section, projectFolder, path))
-                    files.push_back(std::move(element));
-            }
-            if (ascii::StartsWithNoCase(section, "Reg")) {
-                if (auto entry = LoadRegistrySection(file, section, path))
-                    registryEntries.push_back(std::move(entry));
-            }
-            if (ascii::StartsWithNoCase(section, "color")) {
-                auto legacy = std::make_unique<LegacyColourEntry>();
-                legacy->Load(file, section, path);
-                legacy->Classify();
-                registryEntries.push_back(std::move(legacy));
-            }
-        }
-        for (int i = 0; i < 16; ++i)
-            customColours[i] = uint32_t(file.GetInt(kCustomColours, std::to_string(i), 16777215));
-        // The note is read in full: each stored line break takes six characters.
-        note = UnescapeNote(file.GetString(kTheme, "Note"));
-        animationHeight = file.GetInt(kTheme, "AnimationHeight", 150);
-        animationBkColour = ParseColourValue(file.GetString(kTheme, "AnimationBkColor", "255,255,255"),
-                                             animationBkColour);
+        ReadProject(file, path);
     }
-    if (animationHeight < 1) animationHeight = 1;
-    if (animationHeight > 320) animationHeight = 320;
-    modified = false;
-    EnsureColourTable();
     if (modified && usable) SaveProject(pathArgument);
     return 1;
 }
 
-int ThemeDocument::SaveProject(const std::string& pathArgument) {
-    if (!pathArgument.empty()) projectPath = pathArgument;
-    ProfileFile file;
-    ElementSaveContext context{file, projectPath, {}};
-    std::vector<std::string> previousNames;
-    for (const auto& f : files) previousNames.push_back(f->previousName);
+void ThemeDocument::ReadProject(const ProfileFile& file, const std::string& path) {
+    Clear();
+    projectFolder = paths::FolderOf(path);
+    pdaColours = file.GetInt(kTheme, "PDAcolors", 1);
+    for (const std::string& section : file.SectionNames()) {
+        if (ascii::StartsWithNoCase(section, "File")) {
+            if (auto element = LoadFileSection(file, section, projectFolder, path)) files.push_back(std::move(element));
+        }
+        if (ascii::StartsWithNoCase(section, "Reg")) {
+            if (auto entry = LoadRegistrySection(file, section, path)) registryEntries.push_back(std::move(entry));
+        }
+        if (ascii::StartsWithNoCase(section, "color")) {
+            auto legacy = std::make_unique<LegacyColourEntry>();
+            legacy->Load(file, section, path);
+            legacy->Classify();
+            registryEntries.push_back(std::move(legacy));
+        }
+    }
+    for (int i = 0; i < 16; ++i)
+        customColours[i] = uint32_t(file.GetInt(kCustomColours, std::to_string(i), 16777215));
+    // The note is read in full: each stored line break takes six characters.
+    note = UnescapeNote(file.GetString(kTheme, "Note"));
+    animationHeight = file.GetInt(kTheme, "AnimationHeight", 150);
+    animationBkColour =
+        ParseColourValue(file.GetString(kTheme, "AnimationBkColor", "255,255,255"), animationBkColour);
+    Complete();
+}
 
+// What every load ends with: the page height within its range, the colour
+// table completed (which marks the theme modified when a colour was added).
+void ThemeDocument::Complete() {
+    if (animationHeight < 1) animationHeight = 1;
+    if (animationHeight > 320) animationHeight = 320;
+    modified = false;
+    EnsureColourTable();
+}
+
+void ThemeDocument::ComposeProject(ElementSaveContext& context) {
+    ProfileFile& file = context.file;
     file.WriteInt(kTheme, "PDAcolors", pdaColours);
     if (alias.empty()) alias = paths::BaseNameOf(projectPath);
     file.WriteString(kTheme, "Alias", OneLineValue(alias));
@@ -147,6 +156,26 @@ int ThemeDocument::SaveProject(const std::string& pathArgument) {
         file.WriteInt(kTheme, "AnimationHeight", animationHeight);
         file.WriteString(kTheme, "AnimationBkColor", FormatColourValue(animationBkColour));
     }
+}
+
+std::string ThemeDocument::ProjectText() {
+    ProfileFile file;
+    ElementSaveContext context{file, projectPath, {}};
+    std::vector<std::string> previousNames;
+    for (const auto& f : files) previousNames.push_back(f->previousName);
+    ComposeProject(context);
+    // Nothing was saved: the member renames stay pending.
+    for (size_t i = 0; i < files.size(); ++i) files[i]->previousName = previousNames[i];
+    return file.Serialize();
+}
+
+int ThemeDocument::SaveProject(const std::string& pathArgument) {
+    if (!pathArgument.empty()) projectPath = pathArgument;
+    ProfileFile file;
+    ElementSaveContext context{file, projectPath, {}};
+    std::vector<std::string> previousNames;
+    for (const auto& f : files) previousNames.push_back(f->previousName);
+    ComposeProject(context);
 
     // The complete file goes beside the old one and replaces it in one step,
     // so that a failure half-way never loses the theme.

@@ -16,6 +16,8 @@ public:
     ThemeDocument();
     // A theme known only by its header: projectPath, alias and tskType.
     static std::unique_ptr<ThemeDocument> OpenHeader(const std::string& path);
+    // The same from a project file already read (`path` names it).
+    static std::unique_ptr<ThemeDocument> HeaderFrom(const ProfileFile& file, const std::string& path);
 
     ThemeDocument(const ThemeDocument&) = delete;
     ThemeDocument& operator=(const ThemeDocument&) = delete;
@@ -29,6 +31,13 @@ public:
     // or 0 when the file could not be written (the theme then stays modified and
     // the old file is untouched).
     int SaveProject(const std::string& path = std::string());
+    // LoadProject's reading of a project file already read (`path` names it,
+    // for the member files beside it): the theme then may be modified, with
+    // colours added, but nothing is saved.
+    void ReadProject(const ProfileFile& file, const std::string& path);
+    // The project file's text as SaveProject would write it; nothing is
+    // written and pending member renames stay pending.
+    std::string ProjectText();
 
     // ---- elements ----
     void Clear();
@@ -75,6 +84,8 @@ public:
 
 private:
     void ResetToNewDocumentDefaults();
+    void Complete();
+    void ComposeProject(ElementSaveContext& context);
     bool ExportImage(const ThemeImage& image, const std::string& folder) const;
 };
 

@@ -10,6 +10,7 @@
 #include "editor/document/ProjectValues.h"
 #include "editor/packages/AnimatedPage.h"
 #include "base/ByteOrder.h"
+#include "base/formats/CabinetLayout.h"
 #include "editor/packages/CabinetWriter.h"
 #include "editor/packages/PackageBuild.h"
 #include "editor/packages/PackageImport.h"
@@ -258,7 +259,8 @@ TEST_F(PackageImport, UnreadablePackageIsReportedAndAddsNothing) {
     std::string error;
     ASSERT_TRUE(WriteCabinet(packages / "packed.tsk", members, error)) << error;
     auto bytes = test::ReadBytes(packages / "packed.tsk");
-    le::SetU16(bytes.data() + 36 + 6, 1);  // folder 0: MSZIP
+    le::SetU16(bytes.data() + cabinet::kFolderTableOffset + cabinet::folder::kCompression,
+               cabinet::kCompressionMszip);  // folder 0
     test::WriteBytes(packages / "packed.tsk", bytes);
     imported = Import(packages / "packed.tsk");
     EXPECT_EQ(imported.document, nullptr);
