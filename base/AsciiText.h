@@ -34,6 +34,9 @@ struct NoCaseLess {
 
 // The white space of the C library in the "C" locale: space, tab, LF, VT, FF, CR.
 constexpr bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+// IsSpace, or ^Z (0x1A), the DOS end-of-file mark that text files from old
+// media end with: the blanks that profile and skin files trim.
+constexpr bool IsSpaceOrEofMark(char c) { return IsSpace(c) || c == '\x1a'; }
 // Space and tab only.
 constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/AsciiText.h"
+
 namespace {
 
 bool HasLineBreak(std::string_view s) {
@@ -19,7 +21,7 @@ bool HasLineBreak(std::string_view s) {
 // pair of surrounding quotes, no line break.
 bool ValueRoundTrips(std::string_view v) {
     if (HasLineBreak(v)) return false;
-    if (!v.empty() && (mrw::IsProfileBlank(v.front()) || mrw::IsProfileBlank(v.back()))) return false;
+    if (!v.empty() && (mrw::ascii::IsSpaceOrEofMark(v.front()) || mrw::ascii::IsSpaceOrEofMark(v.back()))) return false;
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) return false;
     return true;
 }
@@ -31,7 +33,7 @@ bool SectionRoundTrips(std::string_view s) {
 
 bool KeyRoundTrips(std::string_view k) {
     size_t b = 0;
-    while (b < k.size() && mrw::IsProfileBlank(k[b])) ++b;
+    while (b < k.size() && mrw::ascii::IsSpaceOrEofMark(k[b])) ++b;
     return !HasLineBreak(k) && k.find('=') == std::string_view::npos && (b == k.size() || k[b] != '[');
 }
 

@@ -22,12 +22,9 @@ constexpr size_t kLineBytes = 2047;
 constexpr size_t kPairValueLimit = 100;
 constexpr size_t kFlagsValueLimit = 256;
 
-// White space of skin files: the C library's, and the end-of-file mark
-// (Ctrl-Z) that old editors leave at the end.
-bool IsSkinBlank(char c) { return ascii::IsSpace(c) || c == '\x1a'; }
-
-std::string Trim(const std::string& s, size_t from, size_t to) {
-    return std::string(ascii::TrimIf(std::string_view(s).substr(from, to - from), IsSkinBlank));
+// The part of `s` from `from` to `to` without the blanks around it.
+std::string TrimmedPart(const std::string& s, size_t from, size_t to) {
+    return std::string(ascii::TrimIf(std::string_view(s).substr(from, to - from), ascii::IsSpaceOrEofMark));
 }
 
 // A header line ("[" already seen at `open`): the trimmed name, or false
@@ -35,7 +32,7 @@ std::string Trim(const std::string& s, size_t from, size_t to) {
 bool ParseHeader(const std::string& line, size_t open, std::string& name) {
     size_t close = line.find(']', open + 1);
     if (close == std::string::npos) return false;
-    name = Trim(line, open + 1, close);
+    name = TrimmedPart(line, open + 1, close);
     return true;
 }
 
@@ -134,7 +131,7 @@ void SkinFile::BuildSectionIndex() {
         const size_t lineStart = offset;
         if (!NextLine(offset, line)) break;
         size_t i = 0;
-        while (i < line.size() && IsSkinBlank(line[i])) ++i;
+        while (i < line.size() && ascii::IsSpaceOrEofMark(line[i])) ++i;
         if (i >= line.size() || line[i] != '[') continue;
         std::string name;
         if (!ParseHeader(line, i, name)) continue;
@@ -154,7 +151,7 @@ bool SkinFile::Lookup(const std::string& section, const std::string& key, std::s
     bool inSection = false;
     while (NextLine(offset, line)) {
         size_t i = 0;
-        while (i < line.size() && IsSkinBlank(line[i])) ++i;
+        while (i < line.size() && ascii::IsSpaceOrEofMark(line[i])) ++i;
         if (i >= line.size() || line[i] == ';') continue;
         if (line[i] == '[') {
             std::string name;
@@ -168,8 +165,8 @@ bool SkinFile::Lookup(const std::string& section, const std::string& key, std::s
         size_t eq = line.find('=', i);
         std::string k, v;
         if (eq != std::string::npos) {
-            k = Trim(line, i, eq);
-            v = Trim(line, eq + 1, line.size());
+            k = TrimmedPart(line, i, eq);
+            v = TrimmedPart(line, eq + 1, line.size());
             if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
         }
         currentKey_ = k;

@@ -16,7 +16,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // GetPrivateProfileInt reads the value into a buffer of 30 characters.
 constexpr std::size_t kIntDigits = 29;
 
-std::string_view TrimBlanks(std::string_view s) { return ascii::TrimIf(s, IsProfileBlank); }
+std::string_view TrimBlanks(std::string_view s) { return ascii::TrimIf(s, ascii::IsSpaceOrEofMark); }
 
 // One pair of matching quotes around the whole value is not part of it.
 std::string_view StripQuotes(std::string_view v) {
@@ -93,9 +93,9 @@ ProfileFile::Entry ProfileFile::MakeEntry(std::string text) {
     }
     const std::size_t eq = begin + equals;
     std::size_t nameEnd = eq;
-    while (nameEnd > begin && IsProfileBlank(line[nameEnd - 1])) --nameEnd;
+    while (nameEnd > begin && ascii::IsSpaceOrEofMark(line[nameEnd - 1])) --nameEnd;
     std::size_t valueBegin = eq + 1;
-    while (valueBegin < end && IsProfileBlank(line[valueBegin])) ++valueBegin;
+    while (valueBegin < end && ascii::IsSpaceOrEofMark(line[valueBegin])) ++valueBegin;
     e.nameBegin = begin;
     e.nameLength = nameEnd - begin;
     e.valueBegin = valueBegin;
@@ -294,7 +294,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
     const std::string_view sectionName = TrimBlanks(section);
     const std::string_view keyName = TrimBlanks(key);
     std::string_view text(value);
-    while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && ascii::IsSpaceOrEofMark(text.front())) text.remove_prefix(1);
 
     Section* s = FirstSection(std::string(sectionName));
     if (!s) {

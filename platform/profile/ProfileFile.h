@@ -29,13 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/AsciiText.h"
-
 namespace mrw {
-
-// The blanks the profile functions trim: the C white space (tab, LF, VT, FF,
-// CR, space) and ^Z, a DOS end-of-file mark found on old media.
-constexpr bool IsProfileBlank(char c) { return ascii::IsSpace(c) || c == '\x1a'; }
 
 class ProfileFile {
 public:
