@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
 #include "base/ByteOrder.h"
 #include "base/formats/CabinetLayout.h"
+#include "platform/FileByteSink.h"
+#include "platform/FileByteSource.h"
 #include "platform/Files.h"
 
 namespace mrw {
@@ -36,7 +37,7 @@ uint32_t ChecksumFold(const uint8_t* p, size_t size, uint32_t seed) {
 // Streams the members' bytes into 32 KB blocks and writes them out.
 class BlockWriter {
 public:
-    explicit BlockWriter(std::ofstream& out) : out_(out), block_(new uint8_t[kBlockSize]) {}
+    explicit BlockWriter(ByteSink& out) : out_(out), block_(new uint8_t[kBlockSize]) {}
 
     bool Add(const uint8_t* data, size_t size) {
         while (size > 0) {
@@ -57,23 +58,24 @@ public:
         le::SetU32(header + cab::data::kChecksum, CabinetBlockChecksum(block_.get(), size));
         le::SetU16(header + cab::data::kStoredSize, size);
         le::SetU16(header + cab::data::kUncompressedSize, size);
-        out_.write(reinterpret_cast<const char*>(header), sizeof header);
-        out_.write(reinterpret_cast<const char*>(block_.get()), static_cast<std::streamsize>(used_));
+        const bool written = out_.Write(header, sizeof header) && out_.Write(block_.get(), used_);
         used_ = 0;
         ++blocks_;
-        return out_.good();
+        return written;
     }
 
     uint32_t blocks() const { return blocks_; }
 
 private:
-    std::ofstream& out_;
+    ByteSink& out_;
     std::unique_ptr<uint8_t[]> block_;
     size_t used_ = 0;
     uint32_t blocks_ = 0;
 };
 
-bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& members, std::string& error) {
+// `target` names the sink in messages.
+bool WriteAllMembers(ByteSink& out, const std::string& target, const std::vector<CabinetMember>& members,
+                     std::string& error) {
     if (members.size() > cab::kMaxFiles) {
         error = "too many files for one cabinet";
         return false;
@@ -142,12 +144,7 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
         offset += sizes[i];
     }
 
-    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
-        error = "cannot create " + path;
-        return false;
-    }
-    out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    bool written = out.Write(head.data(), head.size());
     BlockWriter blocks(out);
     std::unique_ptr<uint8_t[]> chunk(new uint8_t[kBlockSize]);
     for (size_t i = 0; i < members.size(); ++i) {
@@ -157,27 +154,25 @@ bool WriteAllMembers(const std::string& path, const std::vector<CabinetMember>& 
             continue;
         }
         // Found as the platform's file functions find it (without regard to case).
-        std::ifstream in(files::Resolve(m.sourcePath), std::ios::in | std::ios::binary);
-        if (!in.is_open()) {
+        FileByteSource in;
+        if (!in.Open(m.sourcePath)) {
             error = "cannot read " + m.sourcePath;
             return false;
         }
-        uint32_t left = sizes[i];
-        while (left > 0) {
-            const uint32_t n = std::min(left, kBlockSize);
-            in.read(reinterpret_cast<char*>(chunk.get()), n);
-            if (static_cast<uint32_t>(in.gcount()) != n) {
+        uint32_t done = 0;
+        while (done < sizes[i]) {
+            const uint32_t n = std::min(sizes[i] - done, kBlockSize);
+            if (!in.ReadAt(done, chunk.get(), n)) {
                 error = "cannot read " + m.sourcePath + " (file changed while building?)";
                 return false;
             }
             if (!blocks.Add(chunk.get(), n)) break;
-            left -= n;
+            done += n;
         }
     }
-    blocks.Flush();
-    out.close();
-    if (out.fail() || blocks.blocks() != blockCount) {
-        error = "cannot write " + path;
+    written = blocks.Flush() && written;
+    if (!written || blocks.blocks() != blockCount) {
+        error = "cannot write " + target;
         return false;
     }
     return true;
@@ -201,7 +196,16 @@ bool WriteCabinet(const std::string& path, const std::vector<CabinetMember>& mem
     const std::string partial = path + ".part";
     bool ok = false;
     try {
-        ok = WriteAllMembers(partial, members, error);
+        FileByteSink sink;
+        if (!sink.Create(partial)) {
+            error = "cannot create " + partial;
+        } else {
+            ok = WriteAllMembers(sink, partial, members, error);
+            if (!sink.Close() && ok) {
+                error = "cannot write " + partial;
+                ok = false;
+            }
+        }
         if (ok) {
             ok = files::Replace(partial, path, files::ReplaceMode::kUnflushed);
             if (!ok) error = "cannot create " + path;
@@ -212,6 +216,15 @@ bool WriteCabinet(const std::string& path, const std::vector<CabinetMember>& mem
     }
     if (!ok && files::Exists(partial)) files::Delete(partial);
     return ok;
+}
+
+bool WriteCabinet(ByteSink& sink, const std::vector<CabinetMember>& members, std::string& error) {
+    try {
+        return WriteAllMembers(sink, "the cabinet", members, error);
+    } catch (const std::exception& e) {
+        error = std::string("cabinet not written: ") + e.what();
+        return false;
+    }
 }
 
 void DosDateTimeNow(uint16_t& date, uint16_t& time) {

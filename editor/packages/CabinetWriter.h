@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ByteSource.h"
 #include "base/formats/CabinetLayout.h"
 
 namespace mrw {
@@ -26,6 +27,8 @@ uint32_t CabinetBlockChecksum(const uint8_t* data, uint16_t size);
 // Writes the members in the given order into `path`. The file appears only
 // when complete: on failure nothing is left at `path` and `error` says why.
 bool WriteCabinet(const std::string& path, const std::vector<CabinetMember>& members, std::string& error);
+// The same into a sink (memory, say); on failure the sink may hold part of it.
+bool WriteCabinet(ByteSink& sink, const std::vector<CabinetMember>& members, std::string& error);
 
 // MS-DOS date and time of the current local time.
 void DosDateTimeNow(uint16_t& date, uint16_t& time);

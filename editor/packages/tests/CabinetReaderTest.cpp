@@ -181,6 +181,27 @@ TEST(CabinetArchive, ReadsMembersFromMemory) {
     EXPECT_EQ(archive.LastError(), CabinetError::DataTruncated);
 }
 
+TEST(CabinetArchive, ReadsWhatTheWriterPutIntoASink) {
+    // A member that spans two data blocks and one after it, all in memory.
+    std::vector<CabinetMember> members(2);
+    members[0].name = "big.001";
+    members[0].bytes = Pattern(40000, 7);
+    members[1].name = "small.002";
+    members[1].bytes = Pattern(10, 9);
+    MemoryByteSink sink;
+    std::string error;
+    ASSERT_TRUE(WriteCabinet(sink, members, error)) << error;
+    MemoryByteSource source(sink.bytes());
+    CabinetArchive archive;
+    ASSERT_TRUE(archive.Open(source));
+    ASSERT_EQ(archive.FileCount(), 2u);
+    std::vector<uint8_t> member;
+    for (size_t i : {1u, 0u}) {
+        ASSERT_TRUE(archive.ReadMember(i, member)) << i;
+        EXPECT_EQ(member, members[i].bytes) << i;
+    }
+}
+
 TEST(CabinetReaderExtract, DefaultFolderIsUnderTheTemporaryFolderAndEmptiedFirst) {
     test::TempFolder a, b;
     const std::string first = WriteCab(a, "MrwTestShared.tsk", RawCabinet::Sequential({{"one.001", Pattern(5, 1)}}).Bytes());
