@@ -56,6 +56,11 @@ int DecodeSteps(PngReader& r, SourceReader& input, DibImage& image, Buffers& buf
     png_set_read_fn(png, &input, ReadData);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png, 64u << 20);
+    // The picture needs none of the text and Exif chunks, and libpng would
+    // allocate each at the length it declares (a 73-byte file can ask for
+    // 600 MB) before reading it: they are passed over unread.
+    static const png_byte kUnread[] = "tEXt\0zTXt\0iTXt\0eXIf";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kUnread, 4);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
