@@ -6,8 +6,9 @@
 //     enum class [[nodiscard]] CopyResult { kOk, kCancelled, kSourceMissing };
 //     const char* Name(CopyResult r);
 //
-// Values the specification fixes keep their numbers; DEFINE_RESULT_NAMES
-// below writes the Name() for a dense enumeration starting at 0.
+// Codes that files, peers or callers rely on keep their numbers;
+// MRW_DEFINE_RESULT_NAMES below writes the Name() for a dense enumeration
+// starting at 0.
 #pragma once
 #include <cstddef>
 #include <ostream>

@@ -8,8 +8,8 @@
 #include "editor/imaging/Codecs.h"
 #include "editor/imaging/DibImage.h"
 #include "editor/imaging/ImageFormat.h"
-#include "editor/imaging/ImageIo.h"
 #include "platform/FileByteSource.h"
+#include "platform/Files.h"
 
 namespace mrw {
 
@@ -120,7 +120,8 @@ bool IsGreyRamp(const DibImage& image) {
 
 // Writes a whole encoded file; a file written only in part is deleted.
 int WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, bool reportFailure) {
-    if (imaging::WriteWholeFile(path, bytes)) return kImageOk;
+    if (files::WriteAll(path, bytes.data(), bytes.size())) return kImageOk;
+    if (files::IsFile(path)) files::Delete(path);
     if (reportFailure) std::fprintf(stderr, "can't open %s\n", path.c_str());
     return kImageFailed;
 }
