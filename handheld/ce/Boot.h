@@ -1,0 +1,37 @@
+// Booting a virtual handheld: the device is opened (and held), its parts
+// start, programs run as processes, and at the end the parts shut down, every
+// process is waited for and the device is written back.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "handheld/ce/Ce.h"
+
+namespace mrw::device {
+class Device;
+}
+
+namespace mrw::ce {
+
+// A program the device can run, by the base name of its program file
+// ("sarnick", "mrw2host", "wceload", "unload"; case ignored).
+using ProgramMain = int (*)(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
+MRW_CE_API void RegisterProgram(const char16_t* baseName, ProgramMain main);
+
+class MRW_CE_API Boot {
+public:
+    static std::unique_ptr<Boot> Start(const std::string& deviceFolder, std::string& error);
+    virtual ~Boot() = default;
+
+    // Starts image as CreateProcessW would, from outside the device, and waits
+    // for it and for every process it started. False when it cannot start.
+    virtual bool Run(const std::u16string& image, const std::u16string& commandLine, DWORD& exitCode,
+                     std::string& error) = 0;
+    // Stops the device's parts, waits up to 10 s for every process, writes the
+    // device back. False (with the reason) when a process is still alive.
+    virtual bool Shutdown(std::string& error) = 0;
+
+    virtual mrw::device::Device& GetDevice() = 0;
+};
+
+}  // namespace mrw::ce
