@@ -205,7 +205,9 @@ TEST_F(ShellTest, ReloadWithALiveHostRebuildsTheItemsAndTheViewRecordsTheParents
         EXPECT_EQ(item.html.navigations[1].flags, 0x3000u);
         // The item's window, destroyed, closes the host's container from
         // inside the Today screen's handling of the reload.
-        if (round == 0) EXPECT_EQ(Run(u"\\Windows\\reloader"), 0u);
+        if (round == 0) {
+            EXPECT_EQ(Run(u"\\Windows\\reloader"), 0u);
+        }
     }
     Shutdown();
 }
