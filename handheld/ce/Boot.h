@@ -44,5 +44,9 @@ MRW_CE_API mrw::device::Device& BootedDevice();
 // exit event is logged. Returns the process handle (close it with
 // CloseHandle), or null when it cannot start.
 MRW_CE_API HANDLE StartDevicePart(const char16_t* image, ProgramMain main, const char16_t* commandLine);
+// Closes a handle of CreateFileW; false for a handle that is no file (CloseHandle asks this first).
+bool CloseFileHandle(HANDLE handle);
+// Closes every file, find and key handle left open; the boot calls it at shutdown.
+void CloseDeviceHandles();
 
 }  // namespace mrw::ce
