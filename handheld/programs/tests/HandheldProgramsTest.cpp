@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -247,10 +248,11 @@ void WriteFile(const char16_t* path, const std::string& text) {
 
 std::u16string Decimal(int number) { return text::Utf8ToUtf16(std::to_string(number)); }
 
-const shell::TodayItemReport* FindItem(const shell::TodayReport& report, const std::u16string& name) {
-    for (const auto& item : report.items)
-        if (item.name == name) return &item;
-    return nullptr;
+// The item's report from a fresh look at the Today screen.
+std::optional<shell::TodayItemReport> FindItem(const std::u16string& name) {
+    for (const auto& item : shell::ReportToday().items)
+        if (item.name == name) return item;
+    return std::nullopt;
 }
 
 // ---- the applier ----
@@ -298,7 +300,7 @@ TEST_F(ProgramsTest, ApplierClearsTheOldThemeInstallsWithTheCabinetInstallerAndR
         EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Color", name));
     EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Color", u"99"));
     // The Today screen reloaded: it shows the item the package installed.
-    EXPECT_NE(FindItem(shell::ReportToday(), u"Morwen"), nullptr);
+    EXPECT_TRUE(FindItem(u"Morwen"));
 }
 
 TEST_F(ProgramsTest, ApplierUsesPocketFaceliftsLoaderWhenPresent) {
@@ -321,7 +323,7 @@ TEST_F(ProgramsTest, ApplierWithoutCommandLineOnlyReloads) {
     EXPECT_EQ(FileSize(u"\\Windows\\stwater.gif"), 9u);
     EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Color", u"4"));
     EXPECT_EQ(gInstallerRuns + gLoaderRuns, 0);
-    EXPECT_NE(FindItem(shell::ReportToday(), u"Morwen"), nullptr);
+    EXPECT_TRUE(FindItem(u"Morwen"));
 }
 
 TEST_F(ProgramsTest, ApplierWithoutAnyInstallerEndsWithMinusOneAndNoReload) {
@@ -333,7 +335,7 @@ TEST_F(ProgramsTest, ApplierWithoutAnyInstallerEndsWithMinusOneAndNoReload) {
     WriteItem(u"http://example.com/", 40, 0);
     EXPECT_EQ(Run(u"\\Windows\\sarnick", kPackage), 0xFFFFFFFFu);
     EXPECT_EQ(FileSize(u"\\Windows\\stwater.gif"), 0u);  // cleared before an installer is known to start
-    EXPECT_EQ(FindItem(shell::ReportToday(), u"Morwen"), nullptr);
+    EXPECT_FALSE(FindItem(u"Morwen"));
 }
 
 // ---- the Today item and its host ----
@@ -358,9 +360,8 @@ TEST_F(ProgramsTest, ItemBandForWebAddressesAndMissingPages) {
     for (const Case& c : cases) {
         WriteItem(c.url, c.height, 1);
         ASSERT_EQ(Run(u"\\Windows\\sarnick"), 0u);  // reload
-        const shell::TodayReport report = shell::ReportToday();
-        const shell::TodayItemReport* item = FindItem(report, u"Morwen");
-        ASSERT_NE(item, nullptr) << text::Utf16ToUtf8(c.url);
+        const std::optional<shell::TodayItemReport> item = FindItem(u"Morwen");
+        ASSERT_TRUE(item) << text::Utf16ToUtf8(c.url);
         EXPECT_TRUE(item->window);
         EXPECT_EQ(item->height, c.band) << text::Utf16ToUtf8(c.url);
         EXPECT_EQ(item->hasHtml, c.host) << text::Utf16ToUtf8(c.url);
@@ -383,8 +384,8 @@ TEST_F(ProgramsTest, ItemTakesTheSizeLineOfTheSettingsFile) {
     WriteFile(u"\\Windows\\vx5n.atc", "[Today]\r\nfontsize=12\r\n  Size = 96\r\n");
     WriteItem(u"File://\\Windows\\vx5n.htm", 0, 1);
     ASSERT_TRUE(shell::StartTodayScreen());
-    const shell::TodayItemReport* item = FindItem(shell::ReportToday(), u"Morwen");
-    ASSERT_NE(item, nullptr);
+    std::optional<shell::TodayItemReport> item = FindItem(u"Morwen");
+    ASSERT_TRUE(item);
     EXPECT_EQ(item->height, 96);
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kItemKey, u"Height"), 96u);
     // No ".swf" type: the host shows the error page beside it, at the band's height.
@@ -401,8 +402,8 @@ TEST_F(ProgramsTest, ItemTakesTheSizeLineOfTheSettingsFile) {
               ERROR_SUCCESS);
     RegCloseKey(key);
     ASSERT_EQ(Run(u"\\Windows\\sarnick"), 0u);
-    item = FindItem(shell::ReportToday(), u"Morwen");
-    ASSERT_NE(item, nullptr);
+    item = FindItem(u"Morwen");
+    ASSERT_TRUE(item);
     ASSERT_TRUE(item->hasHtml);
     ASSERT_EQ(item->html.navigations.size(), 2u);
     EXPECT_EQ(item->html.navigations[1].url, u"File://\\Windows\\vx5n.htm");
@@ -414,7 +415,7 @@ TEST_F(ProgramsTest, HostTestsForTheAnimatedPageOnACopyAndCutsLongAddresses) {
     ASSERT_TRUE(shell::StartTodayScreen());
     WriteItem(u"http://Example.com/Themes/Vx5n.Htm", 0, 0);
     ASSERT_EQ(Run(u"\\Windows\\sarnick"), 0u);
-    const shell::TodayItemReport* item = FindItem(shell::ReportToday(), u"Morwen");
+    std::optional<shell::TodayItemReport> item = FindItem(u"Morwen");
     ASSERT_TRUE(item && item->hasHtml);
     ASSERT_EQ(item->html.navigations.size(), 2u);
     EXPECT_EQ(item->html.navigations[1].url, u"file://\\Windows\\mrw2Err.htm");
@@ -423,7 +424,7 @@ TEST_F(ProgramsTest, HostTestsForTheAnimatedPageOnACopyAndCutsLongAddresses) {
     const std::u16string longUrl = u"http://example.com/" + std::u16string(300, u'a');
     WriteItem(longUrl, 0, 0);
     ASSERT_EQ(Run(u"\\Windows\\sarnick"), 0u);
-    item = FindItem(shell::ReportToday(), u"Morwen");
+    item = FindItem(u"Morwen");
     ASSERT_TRUE(item && item->hasHtml);
     ASSERT_EQ(item->html.navigations.size(), 2u);
     EXPECT_EQ(item->html.navigations[1].url, longUrl.substr(0, 254));
@@ -434,8 +435,8 @@ TEST_F(ProgramsTest, DisabledItemHasNoWindow) {
     Boot();
     WriteItem(u"http://example.com/", 0, 0, 0);
     ASSERT_TRUE(shell::StartTodayScreen());
-    const shell::TodayItemReport* item = FindItem(shell::ReportToday(), u"Morwen");
-    ASSERT_NE(item, nullptr);
+    std::optional<shell::TodayItemReport> item = FindItem(u"Morwen");
+    ASSERT_TRUE(item);
     EXPECT_FALSE(item->window);
     EXPECT_FALSE(item->hasHtml);
 }
@@ -497,13 +498,13 @@ TEST_F(ProgramsTest, InstallHooksCloseTheProductWindowAndTakeTheItemOutAndBack) 
     Boot();
     WriteItem(u"http://example.com/", 40, 0);
     ASSERT_TRUE(shell::StartTodayScreen());
-    ASSERT_NE(FindItem(shell::ReportToday(), u"Morwen"), nullptr);
+    ASSERT_TRUE(FindItem(u"Morwen"));
 
     EXPECT_EQ(Run(u"\\Windows\\setupcall", u"Install_Init"), 0u);
     EXPECT_NE(FindWindowW(u"categNotify", u"Morwen"), nullptr);
     EXPECT_EQ(FindWindowW(u"MorwenMain", u"Morwen"), nullptr);
     EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kItemKey, u"DLL"));
-    EXPECT_EQ(FindItem(shell::ReportToday(), u"Morwen"), nullptr);
+    EXPECT_FALSE(FindItem(u"Morwen"));
     // The library is free again: the installer may replace it.
     EXPECT_TRUE(CopyFileW(u"\\Windows\\mrw2html.dll", u"\\Windows\\copy.dll", TRUE));
     EXPECT_TRUE(DeleteFileW(u"\\Windows\\mrw2html.dll"));
@@ -511,7 +512,7 @@ TEST_F(ProgramsTest, InstallHooksCloseTheProductWindowAndTakeTheItemOutAndBack) 
 
     WriteText(HKEY_LOCAL_MACHINE, kItemKey, u"DLL", u"\\Windows\\mrw2html.dll");
     EXPECT_EQ(Run(u"\\Windows\\setupcall", u"Install_Exit"), 0u);
-    EXPECT_NE(FindItem(shell::ReportToday(), u"Morwen"), nullptr);
+    EXPECT_TRUE(FindItem(u"Morwen"));
 }
 
 }  // namespace
