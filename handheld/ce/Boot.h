@@ -34,4 +34,15 @@ public:
     virtual mrw::device::Device& GetDevice() = 0;
 };
 
+// The device of the running boot (only while a boot runs).
+MRW_CE_API mrw::device::Device& BootedDevice();
+// Closes a file or find handle of the device; false when handle is none of those.
+MRW_CE_API bool CloseFileHandle(HANDLE handle);
+
+// Starts one of the device's own parts (the Today screen, an outside window)
+// as a process of the boot: no program file is needed and no start or exit
+// event is logged. Returns once the part first waits (its windows exist
+// then); null when no boot runs. The handle is the process handle.
+MRW_CE_API HANDLE StartDevicePart(const char16_t* image, ProgramMain main, const char16_t* commandLine);
+
 }  // namespace mrw::ce
