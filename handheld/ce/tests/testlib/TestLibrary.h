@@ -5,3 +5,4 @@
 #define IDC_NUMBER 1001
 #define IDC_NAME 1002
 #define IDC_CHECK 1003
+#define IDC_STATIC -1
