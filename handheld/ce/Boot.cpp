@@ -4,7 +4,7 @@
 #include "handheld/ce/Boot.h"
 
 #include "base/TextEncoding.h"
-#include "handheld/ce/FolderHost.h"
+#include "handheld/ce/DeviceHost.h"
 #include "handheld/ce/Kernel.h"
 #include "handheld/device/Device.h"
 #if MRW_CE_HAVE_SHELL
@@ -51,6 +51,7 @@ public:
         bool ok = kernel::WaitAllProcesses(kShutdownWaitMs, alive);
         if (!ok) error = "a process alive 10 s after shutdown: " + mrw::text::Utf16ToUtf8(alive);
         kernel::StopKernel();
+        CloseDeviceHandles();
         booted = nullptr;
         std::string saveError;
         if (!device_->Save(saveError)) {
@@ -74,10 +75,8 @@ std::unique_ptr<Boot> Boot::Start(const std::string& deviceFolder, std::string& 
     auto device = mrw::device::Device::Open(deviceFolder, error);
     if (!device) return nullptr;
     mrw::device::Device* raw = device.get();
-    // TODO(device): resolve paths and mark libraries in use through the
-    // device's FileSystem once it offers that; the folder view is the same tree.
-    auto host = std::make_unique<kernel::FolderHost>(deviceFolder + "/files",
-                                                     [raw](const mrw::device::Event& e) { raw->Log(e); });
+    auto host = std::make_unique<kernel::FileSystemHost>(raw->Files(),
+                                                         [raw](const mrw::device::Event& e) { raw->Log(e); });
     if (!kernel::StartKernel(std::move(host), error)) return nullptr;
     booted = raw;
     raw->BeginBoot();

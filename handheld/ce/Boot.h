@@ -34,10 +34,12 @@ public:
     virtual mrw::device::Device& GetDevice() = 0;
 };
 
-// The device of the running boot (only while a boot runs).
-MRW_CE_API mrw::device::Device& BootedDevice();
-// Closes a file or find handle of the device; false when handle is none of those.
-MRW_CE_API bool CloseFileHandle(HANDLE handle);
+// The device of the running boot (the kernel's); the file and registry calls work on it.
+mrw::device::Device& BootedDevice();
+// Closes a handle of CreateFileW; false for a handle that is no file (CloseHandle asks this first).
+bool CloseFileHandle(HANDLE handle);
+// Closes every file, find and key handle left open; the boot calls it at shutdown.
+void CloseDeviceHandles();
 
 // Starts one of the device's own parts (the Today screen, an outside window)
 // as a process of the boot: no program file is needed and no start or exit
