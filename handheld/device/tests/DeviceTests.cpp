@@ -18,7 +18,7 @@ namespace mrw::device {
 namespace {
 
 constexpr uint32_t kRead = 0x80000000u, kWrite = 0x40000000u;
-constexpr uint32_t kCreateAlways = 2, kOpenExisting = 3;
+constexpr uint32_t kOpenExisting = 3;
 
 std::unique_ptr<Device> MakeDevice(const test::TempFolder& tmp, InitOptions options = {}) {
     std::string error;
