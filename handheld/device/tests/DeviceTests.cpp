@@ -205,7 +205,7 @@ TEST(DeviceStore, SettingsEventsAndRegistrySurviveAndDamageFailsTheOpen) {
         EXPECT_EQ(dev->BeginBoot(), 1);
         dev->Log({"start", {{"pid", "7", true}, {"image", "\\Windows\\a b.exe\n", false}}});
         EXPECT_EQ(dev->BeginBoot(), 2);
-        dev->Log({"exit", {{"exitCode", "4294967295", true}}});
+        dev->Log({"exit", {{"exitCode", "4294967295", true}, {"window", "true", false, true}}});
         dev->Reg().CreateKey(RegRoot::kCurrentUser, u"Software\\X");
         std::string error;
         EXPECT_TRUE(dev->Save(error)) << error;
@@ -228,6 +228,7 @@ TEST(DeviceStore, SettingsEventsAndRegistrySurviveAndDamageFailsTheOpen) {
     EXPECT_EQ(events[0].event.fields[1].text, "\\Windows\\a b.exe\n");
     EXPECT_EQ(events[1].boot, 2);
     EXPECT_EQ(events[1].event.fields[0].text, "4294967295");
+    EXPECT_TRUE(events[1].event.fields[1].isBoolean);
     EXPECT_EQ(dev->BeginBoot(), 3);
     dev.reset();
 
