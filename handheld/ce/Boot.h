@@ -42,4 +42,10 @@ bool CloseFileHandle(HANDLE handle);
 // shutdown, while its device is still open.
 void CloseDeviceHandles();
 
+// Starts one of the device's own parts (the Today screen, an outside window)
+// as a process of the boot: no program file is needed and no start or exit
+// event is logged. Returns once the part first waits (its windows exist
+// then); null when no boot runs. The handle is the process handle.
+MRW_CE_API HANDLE StartDevicePart(const char16_t* image, ProgramMain main, const char16_t* commandLine);
+
 }  // namespace mrw::ce

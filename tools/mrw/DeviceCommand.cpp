@@ -11,6 +11,7 @@ namespace mrw::cli {
 extern const Command kDeviceInitCommand;
 extern const Command kDeviceRegCommand;
 extern const Command kDeviceShowCommand;
+extern const Command kDeviceRunCommand;
 
 namespace {
 
@@ -19,6 +20,7 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceInitCommand,
         kDeviceRegCommand,
         kDeviceShowCommand,
+        kDeviceRunCommand,
     };
     return table;
 }
