@@ -34,4 +34,8 @@ public:
     virtual mrw::device::Device& GetDevice() = 0;
 };
 
+// Logs a `call` event {"function", "result"} on the booted device: a
+// setup-library function the installer called has returned `result`.
+MRW_CE_API void LogSetupLibraryCall(LPCWSTR function, DWORD result);
+
 }  // namespace mrw::ce
