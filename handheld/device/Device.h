@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mrw::device {
@@ -30,6 +31,9 @@ struct Settings {
     std::vector<std::u16string> romFiles;  // device paths
     std::vector<std::u16string> cards;     // root folder names
     std::vector<OutsideWindow> outsideWindows;
+    // Lines of the settings file this version does not read (the desktop
+    // link's options), kept as they are: name, value (UTF-8).
+    std::vector<std::pair<std::string, std::string>> otherSettings;
 };
 
 struct InitOptions {
@@ -46,6 +50,11 @@ struct EventField {
 struct Event {
     std::string kind;  // start, exit, message, load, unload, height, navigate, call
     std::vector<EventField> fields;
+};
+// An event as the log holds it, with the number of its boot.
+struct LoggedEvent {
+    int boot = 0;
+    Event event;
 };
 
 class FileSystem;  // FileSystem.h
@@ -71,6 +80,12 @@ public:
 
     // Writes the registry back (whole, replacing the old file in one step).
     virtual bool Save(std::string& error) = 0;
+
+    // Every event of the log, in order, with its boot number.
+    virtual std::vector<LoggedEvent> Events() const = 0;
+    // Save, only when the registry changed since the last save: the CE
+    // registry calls write each change through at once.
+    virtual bool SaveIfChanged(std::string& error) = 0;
 };
 
 }  // namespace mrw::device
