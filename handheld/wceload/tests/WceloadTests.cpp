@@ -11,6 +11,7 @@
 #include "handheld/device/Device.h"
 #include "handheld/device/FileSystem.h"
 #include "handheld/device/Registry.h"
+#include "handheld/programs/HandheldPrograms.h"
 #include "handheld/wceload/RemovalRecord.h"
 #include "handheld/wceload/Wceload.h"
 #include "testing/TestSupport.h"
@@ -354,6 +355,119 @@ TEST_F(WceloadTest, UnloadRemovesWhatWasInstalled) {
     EXPECT_TRUE(Open()->Reg().KeyExists(RegRoot::kLocalMachine, u"Software"));
     EXPECT_FALSE(Open()->Reg().KeyExists(RegRoot::kCurrentUser, u"Software\\Sub"));
     EXPECT_FALSE(Exists(RecordPath(u"Maker App")));
+}
+
+}  // namespace
+}  // namespace mrw::wceload
+
+namespace mrw::wceload {
+namespace {
+
+#ifdef WCELOAD_TEST_SETUP
+class WceloadSetupLibraryTest : public WceloadTest {
+protected:
+    // The test library's answers for this device.
+    void Answers(ce::DWORD installInit, ce::DWORD installExit, ce::DWORD uninstallInit) {
+        auto d = Open();
+        const auto set = [&](const char16_t* name, ce::DWORD answer) {
+            d->Reg().SetValue(RegRoot::kLocalMachine, u"Software\\WceloadTest", name, ce::REG_DWORD,
+                              {static_cast<uint8_t>(answer), 0, 0, 0});
+        };
+        set(u"Install_Init", installInit);
+        set(u"Install_Exit", installExit);
+        set(u"Uninstall_Init", uninstallInit);
+        std::string error;
+        ASSERT_TRUE(d->Save(error)) << error;
+    }
+    Package WithLibrary() {
+        Package p;
+        p.members[999] = test::ReadBytes(WCELOAD_TEST_SETUP);
+        EXPECT_FALSE(p.members[999].empty());
+        p.AddValue(0, "Text", {'x', 0});
+        return p;
+    }
+};
+
+TEST_F(WceloadSetupLibraryTest, InstallInitCancelInstallsNothing) {
+    Answers(ce::codeINSTALL_INIT_CANCEL, 0, 0);
+    const Package p = WithLibrary();
+    ASSERT_EQ(Open()->Files().WriteAll(u"\\Temp\\p.cab", p.Cabinet()), 0u);
+    const std::string before = Snapshot();
+    EXPECT_EQ(Run(u"\\Windows\\wceload", u"\\Temp\\p.cab"), static_cast<ce::DWORD>(kCancelled));
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(CallEvents(), (std::vector<std::string>{"Install_Init=1"}));
+}
+
+TEST_F(WceloadSetupLibraryTest, InstallExitUninstallTakesItAllBack) {
+    Answers(0, ce::codeINSTALL_EXIT_UNINSTALL, 0);
+    EXPECT_EQ(Install(WithLibrary()), static_cast<ce::DWORD>(kCancelled));
+    EXPECT_FALSE(Exists(u"\\Windows\\one.txt"));
+    EXPECT_FALSE(Exists(u"\\My Documents\\Sub"));
+    EXPECT_EQ(Value(u"Text").type, 0xFFFFu);
+    EXPECT_FALSE(Exists(SetupLibraryPath(u"Maker App")));
+    EXPECT_EQ(CallEvents(), (std::vector<std::string>{"Install_Init=0", "Install_Exit=1"}));
+}
+
+TEST_F(WceloadSetupLibraryTest, UnloadCallsTheKeptLibraryAroundTheRemoval) {
+    Answers(0, 0, ce::codeUNINSTALL_INIT_CANCEL);
+    EXPECT_EQ(Install(WithLibrary()), 0u);
+    EXPECT_TRUE(Exists(SetupLibraryPath(u"Maker App")));
+    EXPECT_EQ(Run(u"\\Windows\\unload", u"Maker App"), static_cast<ce::DWORD>(kRemovalCancelled));
+    EXPECT_TRUE(Exists(u"\\Windows\\one.txt"));
+    Answers(0, 0, ce::codeUNINSTALL_INIT_CONTINUE);
+    EXPECT_EQ(Run(u"\\Windows\\unload", u"Maker App"), static_cast<ce::DWORD>(kRemoved));
+    EXPECT_FALSE(Exists(u"\\Windows\\one.txt"));
+    EXPECT_FALSE(Exists(SetupLibraryPath(u"Maker App")));
+    EXPECT_EQ(CallEvents(), (std::vector<std::string>{"Install_Init=0", "Install_Exit=0", "Uninstall_Init=1",
+                                                      "Uninstall_Init=0", "Uninstall_Exit=0"}));
+}
+#endif
+
+// The handheld part as the program folder carries it, installed over the
+// running Today item (whose library is in use) and removed again.
+TEST_F(WceloadTest, HandheldPartOverARunningItemAndRemoved) {
+    const std::string cab = std::string(MRW_PROGRAM_DIR) + "/Morwen2PPC.CAB";
+    const std::vector<uint8_t> bytes = test::ReadBytes(cab);
+    if (bytes.empty()) GTEST_SKIP() << "no " << cab;
+    handheld::RegisterHandheldPrograms();
+    folder_ = std::make_unique<test::TempFolder>();
+    dir_ = *folder_ / "device";
+    std::string error;
+    ASSERT_TRUE(device::Device::Create(dir_, device::InitOptions(), error)) << error;
+    {
+        auto d = Open();
+        d->Reg().SetValue(RegRoot::kLocalMachine, u"Software\\Microsoft\\Today\\Items\\Morwen", u"URL", ce::REG_SZ,
+                          Utf16Z(u"http://example.com/Page.htm"));
+        ASSERT_TRUE(d->Save(error)) << error;
+    }
+    const std::u16string item = u"Software\\Microsoft\\Today\\Items\\Morwen";
+    const auto codes = Boot(bytes, u"\\My Documents\\Morwen2PPC.CAB",
+                            {{u"\\Windows\\wceload", u"/noui /delete 0 \"\\My Documents\\Morwen2PPC.CAB\""},
+                             {u"\\Windows\\wceload", u"/noui /delete 0 \"\\My Documents\\Morwen2PPC.CAB\""}});
+    EXPECT_EQ(codes, (std::vector<ce::DWORD>{0, 0}));
+    EXPECT_TRUE(Exists(u"\\Windows\\mrw2html.dll"));
+    EXPECT_TRUE(Exists(u"\\Windows\\mRW2Host.exe"));
+    EXPECT_TRUE(Exists(u"\\Windows\\mrw2Err.htm"));
+    EXPECT_EQ(Value(u"Type", item).data, (std::vector<uint8_t>{4, 0, 0, 0}));
+    EXPECT_EQ(Value(u"DLL", item).data, Utf16Z(u"\\Windows\\mrw2html.dll"));
+    EXPECT_EQ(Value(u"URL", item).data, Utf16Z(u"http://example.com/Page.htm"));  // no-clobber
+    EXPECT_EQ(Value(u"AutoHeight", item).data, (std::vector<uint8_t>{1, 0, 0, 0}));
+    // The second installation found the item loaded: the setup library took it
+    // away before the copy and the Today screen loaded it again afterwards.
+    int loads = 0;
+    std::vector<std::string> calls;
+    for (const auto& e : Open()->Events()) {
+        if (e.event.kind == "load") ++loads;
+        if (e.event.kind == "call") calls.push_back(e.event.fields[0].text + "=" + e.event.fields[1].text);
+    }
+    EXPECT_GE(loads, 2);
+    EXPECT_EQ(calls, (std::vector<std::string>{"Install_Init=0", "Install_Exit=0", "Install_Init=0", "Install_Exit=0"}));
+
+    EXPECT_EQ(Run(u"\\Windows\\unload", u"ZOLT Software Morwen 2"), static_cast<ce::DWORD>(kRemoved));
+    EXPECT_FALSE(Exists(u"\\Windows\\mrw2html.dll"));
+    EXPECT_FALSE(Exists(u"\\Windows\\mRW2Host.exe"));
+    EXPECT_EQ(Value(u"DLL", item).type, 0xFFFFu);
+    EXPECT_TRUE(Exists(u"\\My Documents\\Morwen2PPC.CAB"));
 }
 
 }  // namespace
