@@ -34,6 +34,13 @@ public:
     virtual mrw::device::Device& GetDevice() = 0;
 };
 
+// The device of the running boot (the kernel's); the file and registry calls work on it.
+mrw::device::Device& BootedDevice();
+// Closes a handle of CreateFileW; false for a handle that is no file (CloseHandle asks this first).
+bool CloseFileHandle(HANDLE handle);
+// Closes every file, find and key handle left open; the boot calls it at shutdown.
+void CloseDeviceHandles();
+
 // Logs a `call` event {"function", "result"} on the booted device: a
 // setup-library function the installer called has returned `result`.
 MRW_CE_API void LogSetupLibraryCall(LPCWSTR function, DWORD result);

@@ -9,8 +9,6 @@
 
 namespace mrw::ce {
 
-mrw::device::Device& BootedDevice();
-
 BOOL GetVersionExW(OSVERSIONINFOW* info) {
     if (info == nullptr || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOW)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -19,6 +19,7 @@ extern const Command kAnimateCommand;
 extern const Command kUnanimateCommand;
 extern const Command kAddRegistryCommand;
 extern const Command kPreviewCommand;
+extern const Command kDeviceCommand;
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
@@ -38,6 +39,7 @@ const std::vector<Command>& Commands() {
         kUnanimateCommand,
         kAddRegistryCommand,
         kPreviewCommand,
+        kDeviceCommand,
     };
     return table;
 }

@@ -1,0 +1,83 @@
+// mrw device init: makes a new virtual handheld.
+#include <cstdio>
+
+#include "base/TextEncoding.h"
+#include "handheld/device/Device.h"
+#include "tools/mrw/CliSupport.h"
+#include "tools/mrw/Command.h"
+
+namespace mrw::cli {
+
+namespace {
+
+const char kUsage[] =
+    "usage: mrw device init DIR [--os 3|4] [--no-today] [--card NAME]... [--rom PATH]...\n"
+    "                           [--window CLASS,TITLE]...\n\n"
+    "Makes a virtual handheld in DIR (absent or empty): the folders \\Windows,\n"
+    "\\My Documents, \\Program Files and \\Temp, the ROM programs \\Windows\\wceload.exe\n"
+    "and \\Windows\\unload.exe, and the registry keys HKCU\\Software\\Microsoft\\Today,\n"
+    "HKLM\\Software\\Microsoft\\Color and HKLM\\Software\\Microsoft\\Today\\Items.\n\n"
+    "  --os 3|4          3 = CE 3.0, Pocket PC 2002 (default); 4 = CE 4.20, Pocket PC 2003\n"
+    "  --no-today        the device does not run its Today screen\n"
+    "  --card NAME       a storage card: a root folder \\NAME (attributes 0x110)\n"
+    "  --rom PATH        a file in ROM (an empty file when none is there)\n"
+    "  --window CLASS,TITLE  an outside program's window that closes on WM_CLOSE\n";
+
+int RunInit(const std::vector<std::string>& args) {
+    const char* const name = "device init";
+    std::vector<std::string> positional;
+    device::InitOptions options;
+    bool onlyPositional = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (onlyPositional || a.size() < 2 || a[0] != '-') {
+            positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            onlyPositional = true;
+            continue;
+        }
+        if (a == "--no-today") {
+            options.settings.todayScreen = false;
+            continue;
+        }
+        if (a != "--os" && a != "--card" && a != "--rom" && a != "--window")
+            return UsageError(name, "unknown option " + a);
+        if (i + 1 >= args.size()) return UsageError(name, "option " + a + " needs a value");
+        const std::string& value = args[++i];
+        if (a == "--os") {
+            if (value == "3") {
+                options.settings.osMajor = 3;
+                options.settings.osMinor = 0;
+            } else if (value == "4") {
+                options.settings.osMajor = 4;
+                options.settings.osMinor = 20;
+            } else {
+                return UsageError(name, "--os is 3 or 4");
+            }
+        } else if (a == "--card") {
+            options.settings.cards.push_back(text::Utf8ToUtf16(value));
+        } else if (a == "--rom") {
+            options.settings.romFiles.push_back(text::Utf8ToUtf16(value));
+        } else {
+            const size_t comma = value.find(',');
+            if (comma == std::string::npos || comma == 0) return UsageError(name, "--window is CLASS,TITLE");
+            for (char c : value) {
+                if (static_cast<unsigned char>(c) < 0x20) return UsageError(name, "--window holds a control character");
+            }
+            options.settings.outsideWindows.push_back(
+                {text::Utf8ToUtf16(value.substr(0, comma)), text::Utf8ToUtf16(value.substr(comma + 1))});
+        }
+    }
+    if (positional.size() != 1) return UsageError(name, "expects DIR");
+    std::string error;
+    if (!device::Device::Create(positional[0], options, error)) return Fail(name, Printable(error), kExitFailed);
+    return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kDeviceInitCommand = {"init", "make a virtual handheld", kUsage, &RunInit};
+
+}  // namespace mrw::cli
