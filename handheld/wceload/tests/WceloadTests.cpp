@@ -472,3 +472,56 @@ TEST_F(WceloadTest, HandheldPartOverARunningItemAndRemoved) {
 
 }  // namespace
 }  // namespace mrw::wceload
+
+namespace mrw::wceload {
+namespace {
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// A theme built by `mrw build`, put in \My Documents\Themes and applied: the
+// applier clears the old theme and the installer puts the new one in place.
+TEST(WceloadApply, BuiltThemeAppliedThroughMrwDeviceApply) {
+    const std::string mrw = Quoted(test::MrwProgram());
+    if (test::Shell(mrw + " device help apply > /dev/null") != 0) GTEST_SKIP() << "no mrw device apply";
+    test::TempFolder t;
+    ASSERT_EQ(test::Shell(mrw + " new " + Quoted(t / "lib") + " Blue > /dev/null"), 0);
+    ASSERT_EQ(test::Shell(mrw + " build " + Quoted(t / "lib/Blue.THM") + " -o " + Quoted(t / "Blue.tsk") +
+                          " > /dev/null"),
+              0);
+    const std::string dir = t / "device";
+    ASSERT_EQ(test::Shell(mrw + " device init " + Quoted(dir)), 0);
+    {
+        std::string error;
+        auto d = device::Device::Open(dir, error);
+        ASSERT_TRUE(d) << error;
+        ASSERT_EQ(d->Files().CreateFolder(u"\\My Documents\\Themes"), 0u);
+        ASSERT_EQ(d->Files().WriteAll(u"\\My Documents\\Themes\\Blue Sky.tsk", test::ReadBytes(t / "Blue.tsk")), 0u);
+    }
+    ASSERT_EQ(test::Shell(mrw + " device apply " + Quoted(dir) + " \"\\My Documents\\Themes\\Blue Sky.tsk\" > " +
+                          Quoted(t / "out.txt")),
+              0);
+    EXPECT_EQ(test::ReadText(t / "out.txt"), "0\n");
+    std::string error;
+    auto d = device::Device::Open(dir, error);
+    ASSERT_TRUE(d) << error;
+    uint32_t attributes = 0;
+    EXPECT_EQ(d->Files().GetAttributes(u"\\Windows\\Sarnick.exe", attributes), 0u);
+    EXPECT_EQ(d->Files().GetAttributes(u"\\My Documents\\Themes\\Blue Sky.tsk", attributes), 0u);  // /delete 0
+    std::vector<uint8_t> image;
+    EXPECT_EQ(d->Files().ReadAll(u"\\Windows\\tdywater.gif", image), 0u);
+    EXPECT_GT(image.size(), 0u);
+    device::RegValue skin;
+    EXPECT_EQ(d->Reg().QueryValue(RegRoot::kCurrentUser, u"Software\\Microsoft\\Today", u"Skin", skin), 0u);
+    EXPECT_EQ(skin.data, Utf16Z(u"\\My Documents\\Themes\\Blue Sky.tsk"));
+    bool wceloadRan = false;
+    for (const auto& e : d->Events()) {
+        if (e.event.kind != "start") continue;
+        for (const auto& f : e.event.fields)
+            wceloadRan = wceloadRan || (f.name == "commandLine" &&
+                                        f.text == "/safe /noui /nouninstall /delete 0 \"\\My Documents\\Themes\\Blue Sky.tsk\"");
+    }
+    EXPECT_TRUE(wceloadRan);
+}
+
+}  // namespace
+}  // namespace mrw::wceload
