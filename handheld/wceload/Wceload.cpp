@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "base/AsciiText.h"
@@ -105,7 +106,6 @@ struct PlannedFile {
     U16 path;
     uint32_t flags = 0;
     uint16_t attributes = 0;
-    std::vector<uint8_t> bytes;
 };
 
 struct PlannedValue {
@@ -192,7 +192,7 @@ private:
     bool WriteSetupLibrary();
     void Install();
     void CreateFolder(const U16& folder);
-    void CopyFile(PlannedFile& file);
+    void CopyFile(const PlannedFile& file);
     void WriteValue(const PlannedValue& value);
     void DropSetupLibrary();
 
@@ -384,6 +384,7 @@ bool Installer::Plan() {
             installDir_ = StandardFolder(1, osMajor_);
         }
     }
+    std::set<size_t> readable;
     for (const auto& record : setup_.files) {
         PlannedFile file;
         const CabinetFileEntry* member = cabinet_.FindFileById(record.fileId);
@@ -398,7 +399,13 @@ bool Installer::Plan() {
         file.path = (file.folder.size() == 1 ? U16() : file.folder) + kSeparator + name;
         file.flags = record.flags;
         file.attributes = member->attributes;
-        if (!cabinet_.ReadMember(file.member, file.bytes)) return false;
+        // Each member is read through once here, so that a damaged one is
+        // found before anything is written, and kept by nobody: many records
+        // may name one large member.
+        if (readable.insert(file.member).second) {
+            std::vector<uint8_t> bytes;
+            if (!cabinet_.ReadMember(file.member, bytes)) return false;
+        }
         files_.push_back(std::move(file));
     }
     for (const auto& v : setup_.values) {
@@ -446,7 +453,7 @@ void Installer::CreateFolder(const U16& folder) {
     }
 }
 
-void Installer::CopyFile(PlannedFile& file) {
+void Installer::CopyFile(const PlannedFile& file) {
     const ce::DWORD existing = ce::GetFileAttributesW(file.path.c_str());
     const bool exists = existing != ce::INVALID_FILE_ATTRIBUTES;
     if (exists && (file.flags & kFlagNoOverwrite)) return;
@@ -457,6 +464,11 @@ void Installer::CopyFile(PlannedFile& file) {
     }
     if (exists && (existing & ce::FILE_ATTRIBUTE_READONLY) && !(existing & ce::FILE_ATTRIBUTE_INROM))
         ce::SetFileAttributesW(file.path.c_str(), ce::FILE_ATTRIBUTE_NORMAL);
+    std::vector<uint8_t> bytes;
+    if (!cabinet_.ReadMember(file.member, bytes)) {
+        ++failedFiles_;
+        return;
+    }
     ce::HANDLE out = ce::CreateFileW(file.path.c_str(), ce::GENERIC_WRITE, 0, nullptr, ce::CREATE_ALWAYS,
                                      ce::FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == ce::INVALID_HANDLE_VALUE) {
@@ -464,10 +476,9 @@ void Installer::CopyFile(PlannedFile& file) {
         return;
     }
     ce::DWORD written = 0;
-    const bool ok = file.bytes.empty() ||
-                    (ce::WriteFile(out, file.bytes.data(), static_cast<ce::DWORD>(file.bytes.size()), &written,
-                                   nullptr) &&
-                     written == file.bytes.size());
+    const bool ok = bytes.empty() ||
+                    (ce::WriteFile(out, bytes.data(), static_cast<ce::DWORD>(bytes.size()), &written, nullptr) &&
+                     written == bytes.size());
     ce::CloseHandle(out);
     AddUnique(done_.files, file.path, SamePath);
     if (!ok) {
@@ -517,7 +528,7 @@ void Installer::WriteValue(const PlannedValue& value) {
 }
 
 void Installer::Install() {
-    for (auto& file : files_) {
+    for (const auto& file : files_) {
         CreateFolder(file.folder);
         CopyFile(file);
     }
