@@ -435,6 +435,8 @@ void Installer::DropSetupLibrary() {
     library_.Free();
     if (!libraryPath_.empty()) ce::DeleteFileW(libraryPath_.c_str());
     libraryPath_.clear();
+    // The records' folder goes too when nothing else is kept there.
+    ce::RemoveDirectoryW(RecordFolder().c_str());
 }
 
 void Installer::CreateFolder(const U16& folder) {

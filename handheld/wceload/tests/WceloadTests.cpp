@@ -259,6 +259,7 @@ TEST_F(WceloadTest, NoClobberKeepsAnExistingValueOnly) {
     {
         std::string error;
         auto d = device::Device::Open(dir_, error);
+        d->Reg().CreateKey(RegRoot::kLocalMachine, u"Software\\Test");
         d->Reg().SetValue(RegRoot::kLocalMachine, u"Software\\Test", u"Kept", ce::REG_SZ, Utf16Z(u"mine"));
         ASSERT_TRUE(d->Save(error)) << error;
     }
@@ -369,6 +370,7 @@ protected:
     // The test library's answers for this device.
     void Answers(ce::DWORD installInit, ce::DWORD installExit, ce::DWORD uninstallInit) {
         auto d = Open();
+        d->Reg().CreateKey(RegRoot::kLocalMachine, u"Software\\WceloadTest");
         const auto set = [&](const char16_t* name, ce::DWORD answer) {
             d->Reg().SetValue(RegRoot::kLocalMachine, u"Software\\WceloadTest", name, ce::REG_DWORD,
                               {static_cast<uint8_t>(answer), 0, 0, 0});
@@ -436,6 +438,7 @@ TEST_F(WceloadTest, HandheldPartOverARunningItemAndRemoved) {
     ASSERT_TRUE(device::Device::Create(dir_, device::InitOptions(), error)) << error;
     {
         auto d = Open();
+        d->Reg().CreateKey(RegRoot::kLocalMachine, u"Software\\Microsoft\\Today\\Items\\Morwen");
         d->Reg().SetValue(RegRoot::kLocalMachine, u"Software\\Microsoft\\Today\\Items\\Morwen", u"URL", ce::REG_SZ,
                           Utf16Z(u"http://example.com/Page.htm"));
         ASSERT_TRUE(d->Save(error)) << error;
