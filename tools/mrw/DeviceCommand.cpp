@@ -11,6 +11,9 @@ namespace mrw::cli {
 extern const Command kDeviceInitCommand;
 extern const Command kDeviceRegCommand;
 extern const Command kDeviceShowCommand;
+#if MRW_DEVICE_APPLY
+extern const Command kDeviceApplyCommand;
+#endif
 
 namespace {
 
@@ -19,6 +22,9 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceInitCommand,
         kDeviceRegCommand,
         kDeviceShowCommand,
+#if MRW_DEVICE_APPLY
+        kDeviceApplyCommand,
+#endif
     };
     return table;
 }
