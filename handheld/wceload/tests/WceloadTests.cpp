@@ -487,8 +487,8 @@ TEST(WceloadApply, BuiltThemeAppliedThroughMrwDeviceApply) {
     const std::string mrw = Quoted(test::MrwProgram());
     if (test::Shell(mrw + " device help apply > /dev/null") != 0) GTEST_SKIP() << "no mrw device apply";
     test::TempFolder t;
-    ASSERT_EQ(test::Shell(mrw + " new " + Quoted(t / "lib") + " Blue > /dev/null"), 0);
-    ASSERT_EQ(test::Shell(mrw + " build " + Quoted(t / "lib/Blue.THM") + " -o " + Quoted(t / "Blue.tsk") +
+    ASSERT_EQ(test::Shell(mrw + " new " + Quoted(t.path()) + " Blue > /dev/null"), 0);
+    ASSERT_EQ(test::Shell(mrw + " build " + Quoted(t / "Blue.THM") + " -o " + Quoted(t / "Blue.tsk") +
                           " > /dev/null"),
               0);
     const std::string dir = t / "device";
