@@ -45,8 +45,9 @@ void CloseDeviceHandles();
 // the Today settings' options page) as a process of the boot: `image` names
 // it ("\Windows\shell32.exe"), `main` runs on the new process's thread with
 // `commandLine`. No program file is needed on the device and no start or
-// exit event is logged. Returns the process handle (close it with
-// CloseHandle), or null when it cannot start.
+// exit event is logged. Returns once the part first waits (its windows exist
+// then); null when no boot runs. The handle is the process handle (close it
+// with CloseHandle).
 MRW_CE_API HANDLE StartDevicePart(const char16_t* image, ProgramMain main, const char16_t* commandLine);
 
 // Logs a `call` event {"function", "result"} on the booted device: a

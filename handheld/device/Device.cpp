@@ -115,10 +115,11 @@ public:
     }
 
     bool Save(std::string& error) override {
+        // Changes the CE calls wrote through are already in the file.
         std::lock_guard<std::mutex> guard(saveMutex_);
+        if (!registry_.Changed()) return true;
         registry_.ClearChanged();
-        if (WriteRegistry(dir_, registry_, files::ReplaceMode::kFlushed, error)) return true;
-        return false;
+        return WriteRegistry(dir_, registry_, files::ReplaceMode::kFlushed, error);
     }
 
     bool SaveIfChanged(std::string& error) override {

@@ -14,7 +14,7 @@ std::string Escape(std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7F || c == '%') {
+        if (c < 0x20 || c == 0x7F || c == '%' || c == '=' || c == '#') {
             out += '%';
             out += kHex[c >> 4];
             out += kHex[c & 15];

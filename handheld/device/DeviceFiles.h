@@ -3,7 +3,7 @@
 //              name is kept for the desktop link), '#' starts a comment
 //   events:    "B n" opens boot n; "E" TAB kind then TAB name TAB n|s TAB
 //              value for each field
-// Control characters and '%' in values are written as %XX.
+// Control characters, '%', '=' and '#' in names and values are written as %XX.
 #pragma once
 #include <string>
 #include <string_view>

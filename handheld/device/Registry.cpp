@@ -368,7 +368,7 @@ bool Registry::Parse(const uint8_t* data, size_t size, std::string& error) {
             return fail("the registry file is damaged (key)");
         if (!open.empty()) {
             const auto& siblings = open.back().key->subKeys;
-            if (key->name.empty() ||
+            if (key->name.empty() || key->name.find(u'\\') != std::u16string::npos ||
                 (siblings.size() > 1 && !LessNoCase(siblings[siblings.size() - 2]->name, key->name)))
                 return fail("the registry file is damaged (key order)");
         }

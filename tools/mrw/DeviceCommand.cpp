@@ -11,9 +11,8 @@ namespace mrw::cli {
 extern const Command kDeviceInitCommand;
 extern const Command kDeviceRegCommand;
 extern const Command kDeviceShowCommand;
-#if MRW_DEVICE_APPLY
+extern const Command kDeviceRunCommand;
 extern const Command kDeviceApplyCommand;
-#endif
 
 namespace {
 
@@ -22,9 +21,8 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceInitCommand,
         kDeviceRegCommand,
         kDeviceShowCommand,
-#if MRW_DEVICE_APPLY
+        kDeviceRunCommand,
         kDeviceApplyCommand,
-#endif
     };
     return table;
 }

@@ -3,6 +3,7 @@
 
 #include "base/TextEncoding.h"
 #include "handheld/device/Device.h"
+#include "handheld/device/DevicePaths.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
 
@@ -57,9 +58,15 @@ int RunInit(const std::vector<std::string>& args) {
                 return UsageError(name, "--os is 3 or 4");
             }
         } else if (a == "--card") {
-            options.settings.cards.push_back(text::Utf8ToUtf16(value));
+            std::vector<std::u16string> parts;
+            if (!device::SplitDevicePath(text::Utf8ToUtf16(value), parts) || parts.size() != 1)
+                return UsageError(name, "--card takes a folder name");
+            options.settings.cards.push_back(parts[0]);
         } else if (a == "--rom") {
-            options.settings.romFiles.push_back(text::Utf8ToUtf16(value));
+            std::vector<std::u16string> parts;
+            if (!device::SplitDevicePath(text::Utf8ToUtf16(value), parts) || parts.empty())
+                return UsageError(name, "--rom takes a handheld path (\\Windows\\x.dll)");
+            options.settings.romFiles.push_back(device::JoinDevicePath(parts));
         } else {
             const size_t comma = value.find(',');
             if (comma == std::string::npos || comma == 0) return UsageError(name, "--window is CLASS,TITLE");
