@@ -18,7 +18,10 @@ constexpr WCHAR kTodayClass[] = u"DesktopExplorerWindow";
 constexpr WCHAR kItemTitle[] = u"MRW2HTML";
 constexpr WCHAR kErrorPage[] = u"mrw2Err.htm";
 constexpr WCHAR kBlankPage[] = u"about:blank";
-constexpr DWORD kContainerStyle = WS_VISIBLE | WS_TABSTOP;
+// A child of the item window: without WS_CHILD the container would be a
+// top-level window outside the band that the item's WM_CLOSE to its first
+// child never reaches, and the host would outlive its item.
+constexpr DWORD kContainerStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 constexpr DWORD kViewStyle = WS_CHILD | WS_VISIBLE | HS_NOSCROLL;
 constexpr int kTitleChars = 256;
 

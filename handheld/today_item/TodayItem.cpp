@@ -26,10 +26,10 @@ ItemSettings gSettings;
 HWND gItemWindow = nullptr;
 WCHAR gClassName[kClassNameChars] = {};
 
+// A "file://" address naming a local file that does not exist.
 bool LocalPageMissing() {
-    return mrw::handheld::IsFileUrl(gSettings.url) &&
-           (mrw::handheld::TextLength(gSettings.url) <= 7 ||
-            GetFileAttributesW(mrw::handheld::FileUrlPath(gSettings.url)) == INVALID_FILE_ATTRIBUTES);
+    return mrw::handheld::IsFileUrl(gSettings.url) && mrw::handheld::TextLength(gSettings.url) > 7 &&
+           GetFileAttributesW(mrw::handheld::FileUrlPath(gSettings.url)) == INVALID_FILE_ATTRIBUTES;
 }
 
 // The host lies beside this library.
@@ -55,7 +55,8 @@ LRESULT QueryRefreshCache(TODAYLISTITEM* item) {
     if (!item) return 1;
     if (item->cyp != 0) return 0;
     if (mrw::handheld::IsFileUrl(gSettings.url)) {
-        if (LocalPageMissing()) {
+        // No page to show: "file://" alone, or a missing file.
+        if (mrw::handheld::TextLength(gSettings.url) <= 7 || LocalPageMissing()) {
             item->cyp = kMissingPageHeight;
             return 1;
         }
