@@ -12,6 +12,7 @@ extern const Command kDeviceInitCommand;
 extern const Command kDeviceRegCommand;
 extern const Command kDeviceShowCommand;
 extern const Command kDeviceRunCommand;
+extern const Command kDeviceApplyCommand;
 
 namespace {
 
@@ -21,6 +22,7 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceRegCommand,
         kDeviceShowCommand,
         kDeviceRunCommand,
+        kDeviceApplyCommand,
     };
     return table;
 }
