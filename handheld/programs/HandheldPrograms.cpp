@@ -3,6 +3,7 @@
 #include "handheld/applier/Applier.h"
 #include "handheld/ce/Boot.h"
 #include "handheld/host/Host.h"
+#include "handheld/wceload/Wceload.h"
 
 namespace mrw::handheld {
 
@@ -17,6 +18,8 @@ struct Program {
 const Program kPrograms[] = {
     {u"sarnick", &applier::SarnickMain},
     {u"mrw2host", &host::HostMain},
+    {u"wceload", &wceload::WceloadMain},
+    {u"unload", &wceload::UnloadMain},
 };
 
 }  // namespace

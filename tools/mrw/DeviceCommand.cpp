@@ -15,6 +15,7 @@ extern const Command kDeviceShowCommand;
 extern const Command kDeviceRunCommand;
 extern const Command kDeviceTodayCommand;
 extern const Command kDeviceTodayOptionsCommand;
+extern const Command kDeviceApplyCommand;
 
 namespace {
 
@@ -26,6 +27,7 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceRunCommand,
         kDeviceTodayCommand,
         kDeviceTodayOptionsCommand,
+        kDeviceApplyCommand,
     };
     return table;
 }
