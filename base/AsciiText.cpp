@@ -106,4 +106,22 @@ bool ParseDecimal(std::string_view text, int& value) {
     return true;
 }
 
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (ToLower(a[i]) != ToLower(b[i])) return false;
+    return true;
+}
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+size_t FindNoCase(std::u16string_view text, std::u16string_view what, size_t from) {
+    if (from > text.size() || what.size() > text.size() - from) return std::u16string_view::npos;
+    for (size_t i = from; i + what.size() <= text.size(); ++i)
+        if (EqualsNoCase(text.substr(i, what.size()), what)) return i;
+    return std::u16string_view::npos;
+}
+
 }  // namespace mrw::ascii

@@ -73,4 +73,12 @@ std::string HexBytes(const uint8_t* data, size_t size);
 bool ParseDecimal(std::string_view text, int64_t min, int64_t max, int64_t& value);
 bool ParseDecimal(std::string_view text, int& value);
 
+// ---- The same rules for UTF-16 text (handheld names and paths): only the 26
+// Latin letters fold; every other character compares as it is.
+constexpr char16_t ToLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+constexpr char16_t ToUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
+size_t FindNoCase(std::u16string_view text, std::u16string_view what, size_t from = 0);
+
 }  // namespace mrw::ascii

@@ -28,6 +28,15 @@ TEST(AsciiText, FindsAndOrdersWithoutCase) {
     EXPECT_EQ(map.count("KEY"), 1u);
 }
 
+TEST(AsciiText, Utf16FoldsOnlyLatinLetters) {
+    EXPECT_TRUE(EqualsNoCase(u"CATEGNotify", u"categnotify"));
+    EXPECT_FALSE(EqualsNoCase(u"\u00C9", u"\u00E9"));
+    EXPECT_FALSE(EqualsNoCase(u"[", u"{"));
+    EXPECT_TRUE(StartsWithNoCase(u"FILE://\\x", u"file://"));
+    EXPECT_EQ(FindNoCase(u"http://h/Docs/Vx5n.Htm", u"VX5N.HTM"), 14u);
+    EXPECT_EQ(FindNoCase(u"ab", u"abc"), std::u16string_view::npos);
+}
+
 TEST(AsciiText, TrimsTheCLibrarysSpace) {
     EXPECT_EQ(Trim(" \t\r\n\v\fvalue \f"), "value");
     EXPECT_EQ(Trim("\xA0value"), "\xA0value");  // a no-break space is not space

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/AsciiText.h"
+#include "base/formats/AnimationSettings.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
 #include "editor/imaging/ThemeImagePreparation.h"
@@ -15,8 +16,9 @@ namespace mrw {
 namespace {
 
 // Writes the animated page's settings file into a package folder: every line
-// loses its leading white space, the "size=" line takes the theme's height,
-// and every line ends in CR LF as the handheld expects.
+// loses its leading white space, every size line (as the import and the
+// handheld find it: "size=96", "  size = 120") becomes "size=" and the
+// theme's height, and every line ends in CR LF as the handheld expects.
 bool WriteAnimationSettings(const std::string& source, const std::string& target, int height) {
     std::vector<uint8_t> in;
     if (!files::ReadAll(source, in)) return false;
@@ -31,7 +33,7 @@ bool WriteAnimationSettings(const std::string& source, const std::string& target
         // Within a line (no LF left), the C library's white space.
         while (pos < end && ascii::IsSpace(static_cast<char>(in[pos]))) ++pos;
         std::string line(reinterpret_cast<const char*>(in.data()) + pos, end - pos);
-        if (line.size() >= 5 && ascii::StartsWithNoCase(line, "size=")) line = "size=" + std::to_string(height);
+        if (formats::IsAnimationSizeLine(line)) line = "size=" + std::to_string(height);
         out += line;
         out += "\r\n";
         pos = next;

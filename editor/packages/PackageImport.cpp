@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/AsciiText.h"
+#include "base/formats/AnimationSettings.h"
 #include "editor/document/ProjectValues.h"
 #include "editor/document/ThemeDocument.h"
 #include "editor/packages/ThemePackageReader.h"
@@ -20,22 +21,8 @@ namespace {
 
 constexpr int kImportCaptionId = 158;
 constexpr int kImportSteps = 6;
-constexpr int kMaxAnimationHeight = 320;
 
 constexpr int kImportFailedMessageId = 132;
-
-// atoi: leading blanks, a sign, leading digits; clamped instead of overflowing.
-long ParseLeadingNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && ascii::IsSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long value = 0;
-    for (; i < text.size() && ascii::IsDigit(text[i]); ++i) {
-        if (value < 100000000L) value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
-}
 
 // Two hexadecimal digits read up to the first other character.
 int HexPair(const std::vector<uint8_t>& data, size_t at) {
@@ -58,27 +45,10 @@ bool IsStartImageSwitch(const std::string& key, const SetupRegistryValue& value)
 bool ReadAnimationHeight(const std::string& path, int& height) {
     std::vector<uint8_t> bytes;
     if (!files::ReadAll(path, bytes)) return false;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t end = pos;
-        while (end < bytes.size() && bytes[end] != '\n') ++end;
-        std::string line(reinterpret_cast<const char*>(bytes.data()) + pos, end - pos);
-        pos = end + 1;
-        size_t first = 0;
-        while (first < line.size() && ascii::IsSpace(line[first])) ++first;
-        line.erase(0, first);
-        if (line.size() <= 4) continue;
-        const size_t equals = line.find('=', 4);
-        if (equals == std::string::npos) continue;
-        std::string key = line.substr(0, equals);
-        while (!key.empty() && ascii::IsSpace(key.back())) key.pop_back();
-        if (!ascii::EqualsNoCase(key, "size")) continue;
-        const long value = ParseLeadingNumber(line.substr(equals + 1));
-        // The page height is always kept within 1..320.
-        height = static_cast<int>(value < 1 ? 1 : (value > kMaxAnimationHeight ? kMaxAnimationHeight : value));
-        return true;
-    }
-    return false;
+    const int found = formats::AnimationHeight(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (found == 0) return false;
+    height = found;
+    return true;
 }
 
 bool ReadAnimationColour(const std::string& path, uint32_t& colour) {

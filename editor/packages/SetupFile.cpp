@@ -51,6 +51,23 @@ void ReadStrings(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
     }
 }
 
+void ReadDirectories(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
+    uint64_t pos = OffsetOf(buf, sf::kDirectories);
+    const unsigned count = CountOf(buf, sf::kDirectories);
+    for (unsigned i = 0; i < count; ++i) {
+        if (pos + sf::directory::kFixedSize > length) break;
+        const uint32_t listSize = le::U16(buf + pos + sf::directory::kListSize);
+        const uint64_t next = pos + sf::directory::kFixedSize + listSize;
+        if (next > length) break;
+        SetupDirectoryRecord record;
+        record.id = le::U16(buf + pos + sf::directory::kId);
+        for (uint32_t k = 0; k + 2 <= listSize; k += 2)  // an odd last byte is ignored
+            record.componentIds.push_back(le::U16(buf + pos + sf::directory::kList + k));
+        out.directories.push_back(std::move(record));
+        pos = next;
+    }
+}
+
 void ReadFiles(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
     uint64_t pos = OffsetOf(buf, sf::kFiles);
     const unsigned count = CountOf(buf, sf::kFiles);
@@ -107,6 +124,7 @@ void ReadValues(const uint8_t* buf, uint32_t length, SetupFileContent& out) {
         SetupRegistryValue value;
         value.id = le::U16(buf + pos + sf::value::kId);
         value.keyId = le::U16(buf + pos + sf::value::kKeyId);
+        value.substitute = le::U16(buf + pos + sf::value::kSubstitute);
         value.flags = le::U32(buf + pos + sf::value::kFlags);
         const uint32_t size = le::U16(buf + pos + sf::value::kSize);
         if (sf::value::kFixedSize + size <= left) {
@@ -138,8 +156,16 @@ bool ParseSetupFile(const uint8_t* data, size_t size, SetupFileContent& out) {
     if (length > size) return false;
     out.applicationName = TextAt(data, length, le::U16(data + sf::header::kAppNameOffset));
     out.providerName = TextAt(data, length, le::U16(data + sf::header::kProviderOffset));
+    out.processor = le::U32(data + sf::header::kProcessor);
+    out.versionMinMajor = le::U32(data + sf::header::kVersionMinMajor);
+    out.versionMinMinor = le::U32(data + sf::header::kVersionMinMinor);
+    out.versionMaxMajor = le::U32(data + sf::header::kVersionMaxMajor);
+    out.versionMaxMinor = le::U32(data + sf::header::kVersionMaxMinor);
+    out.buildMin = le::U32(data + sf::header::kBuildMin);
+    out.buildMax = le::U32(data + sf::header::kBuildMax);
     ReadUnsupportedPlatforms(data, length, out);
     ReadStrings(data, length, out);
+    ReadDirectories(data, length, out);
     ReadFiles(data, length, out);
     ReadKeys(data, length, out);
     ReadValues(data, length, out);

@@ -31,6 +31,7 @@ struct SetupRegistryKey {
 struct SetupRegistryValue {
     uint16_t id = 0;
     uint16_t keyId = 0;
+    uint16_t substitute = 0;  // 1 when the data holds a folder macro the installer expands
     uint32_t flags = 0;
     std::string name;
     std::vector<uint8_t> data;  // the bytes as the handheld stores them
@@ -43,11 +44,21 @@ struct SetupFileRecord {
     std::string name;        // final file name on the handheld
 };
 
+struct SetupDirectoryRecord {
+    uint16_t id = 0;
+    std::vector<uint16_t> componentIds;  // string ids of the path components, ending with 0
+};
+
 struct SetupFileContent {
+    uint32_t processor = 0;  // 0 = any
+    uint32_t versionMinMajor = 0, versionMinMinor = 0;
+    uint32_t versionMaxMajor = 0, versionMaxMinor = 0;
+    uint32_t buildMin = 0, buildMax = 0;
     std::string applicationName;
     std::string providerName;
     std::vector<std::string> unsupportedPlatforms;
     std::vector<std::string> strings;  // string id n is strings[n - 1]
+    std::vector<SetupDirectoryRecord> directories;  // in record order; look up by id
     std::vector<SetupFileRecord> files;
     std::vector<SetupRegistryKey> keys;
     std::vector<SetupRegistryValue> values;

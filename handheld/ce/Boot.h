@@ -38,7 +38,8 @@ public:
 mrw::device::Device& BootedDevice();
 // Closes a handle of CreateFileW; false for a handle that is no file (CloseHandle asks this first).
 bool CloseFileHandle(HANDLE handle);
-// Closes every file, find and key handle left open; the boot calls it at shutdown.
+// Closes every file, find and key handle left open; the boot calls it at
+// shutdown, while its device is still open.
 void CloseDeviceHandles();
 
 // Starts one of the device's own parts (the Today screen, an outside window)

@@ -191,6 +191,11 @@ MRW_CE_API BOOL InitHTMLControl(HINSTANCE instance);
 MRW_CE_API BSTR SysAllocString(LPCWSTR text);
 MRW_CE_API void SysFreeString(BSTR text);
 
+// ---- System ----
+// The device's OS version from its settings (3.0 or 4.20); the size field
+// must be set. False (ERROR_INVALID_PARAMETER) otherwise.
+MRW_CE_API BOOL GetVersionExW(OSVERSIONINFOW* info);
+
 }  // namespace mrw::ce
 
 // Library entry and ordinal exports of a handheld library, the same source in

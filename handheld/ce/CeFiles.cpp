@@ -58,15 +58,17 @@ BOOL Result(uint32_t error) {
     return error == 0 ? TRUE : FALSE;
 }
 
-// The file object behind a handle of this device, or null (error set).
-FileHandle* LookUpFile(HANDLE handle) {
+// The file behind a handle of this device (copied, so that a close on
+// another thread cannot pull it away), or false with the error set.
+bool LookUpFile(HANDLE handle, FileHandle& file) {
     std::lock_guard<std::mutex> lock(handlesMutex);
     auto* h = static_cast<FileHandle*>(handle);
     if (fileHandles.count(h) == 0 || h->device != &BootedDevice()) {
         SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
+        return false;
     }
-    return h;
+    file = *h;
+    return true;
 }
 
 void SplitTime(uint64_t time, FILETIME* out) {
@@ -138,8 +140,9 @@ void CloseDeviceHandles() {
         files.swap(fileHandles);
         finds.swap(findHandles);
     }
+    device::Device* current = files.empty() ? nullptr : &BootedDevice();
     for (FileHandle* h : files) {
-        h->device->Files().Close(h->id);
+        if (h->device == current) current->Files().Close(h->id);
         delete h;
     }
     for (FindHandle* h : finds) delete h;
@@ -148,31 +151,31 @@ void CloseDeviceHandles() {
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, void*) {
     if (read) *read = 0;
-    FileHandle* h = LookUpFile(file);
-    if (!h) return FALSE;
+    FileHandle h{};
+    if (!LookUpFile(file, h)) return FALSE;
     if (!buffer && toRead > 0) return Result(ERROR_INVALID_PARAMETER);
     uint32_t done = 0;
-    const uint32_t error = Files().Read(h->id, buffer, toRead, done);
+    const uint32_t error = Files().Read(h.id, buffer, toRead, done);
     if (read) *read = done;
     return Result(error);
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, void*) {
     if (written) *written = 0;
-    FileHandle* h = LookUpFile(file);
-    if (!h) return FALSE;
+    FileHandle h{};
+    if (!LookUpFile(file, h)) return FALSE;
     if (!buffer && toWrite > 0) return Result(ERROR_INVALID_PARAMETER);
     uint32_t done = 0;
-    const uint32_t error = Files().Write(h->id, buffer, toWrite, done);
+    const uint32_t error = Files().Write(h.id, buffer, toWrite, done);
     if (written) *written = done;
     return Result(error);
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
-    FileHandle* h = LookUpFile(file);
-    if (!h) return INVALID_FILE_SIZE;
+    FileHandle h{};
+    if (!LookUpFile(file, h)) return INVALID_FILE_SIZE;
     uint64_t size = 0;
-    if (const uint32_t error = Files().GetSize(h->id, size)) {
+    if (const uint32_t error = Files().GetSize(h.id, size)) {
         SetLastError(error);
         return INVALID_FILE_SIZE;
     }
@@ -182,15 +185,15 @@ DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod) {
-    FileHandle* h = LookUpFile(file);
-    if (!h) return INVALID_SET_FILE_POINTER;
+    FileHandle h{};
+    if (!LookUpFile(file, h)) return INVALID_SET_FILE_POINTER;
     // Without a high part the distance is a signed 32-bit number.
     const int64_t move = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh))
                                                               << 32) |
                                                              static_cast<uint32_t>(distance))
                                       : static_cast<int64_t>(distance);
     uint64_t position = 0;
-    if (const uint32_t error = Files().Seek(h->id, move, moveMethod, position)) {
+    if (const uint32_t error = Files().Seek(h.id, move, moveMethod, position)) {
         SetLastError(error);
         return INVALID_SET_FILE_POINTER;
     }
@@ -205,16 +208,16 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
 }
 
 BOOL SetEndOfFile(HANDLE file) {
-    FileHandle* h = LookUpFile(file);
-    if (!h) return FALSE;
-    return Result(Files().Truncate(h->id));
+    FileHandle h{};
+    if (!LookUpFile(file, h)) return FALSE;
+    return Result(Files().Truncate(h.id));
 }
 
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
-    FileHandle* h = LookUpFile(file);
-    if (!h) return FALSE;
+    FileHandle h{};
+    if (!LookUpFile(file, h)) return FALSE;
     uint64_t time = 0;
-    if (const uint32_t error = Files().GetTime(h->id, time)) return Result(error);
+    if (const uint32_t error = Files().GetTime(h.id, time)) return Result(error);
     SplitTime(time, creation);
     SplitTime(time, lastAccess);
     SplitTime(time, lastWrite);
@@ -222,12 +225,12 @@ BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME
 }
 
 BOOL SetFileTime(HANDLE file, const FILETIME*, const FILETIME*, const FILETIME* lastWrite) {
-    FileHandle* h = LookUpFile(file);
-    if (!h) return FALSE;
+    FileHandle h{};
+    if (!LookUpFile(file, h)) return FALSE;
     // The host keeps one time per file: the last write.
     if (!lastWrite) return Result(ERROR_SUCCESS);
     const uint64_t time = (static_cast<uint64_t>(lastWrite->dwHighDateTime) << 32) | lastWrite->dwLowDateTime;
-    return Result(Files().SetTime(h->id, time));
+    return Result(Files().SetTime(h.id, time));
 }
 
 DWORD GetFileAttributesW(LPCWSTR fileName) {

@@ -429,4 +429,15 @@ using pfnUNINSTALL_EXIT = codeUNINSTALL_EXIT (*)(HWND);
 constexpr DWORD DLL_PROCESS_DETACH = 0;
 constexpr DWORD DLL_PROCESS_ATTACH = 1;
 
+// ---- System version (GetVersionExW) ----
+struct OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;  // 4.20 is major 4, minor 20
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+};
+constexpr DWORD VER_PLATFORM_WIN32_CE = 3;
+
 }  // namespace mrw::ce

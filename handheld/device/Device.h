@@ -46,6 +46,7 @@ struct EventField {
     std::string name;
     std::string text;       // UTF-8
     bool isNumber = false;  // text holds a decimal number
+    bool isBoolean = false;  // text is "true" or "false", written as a JSON boolean
 };
 struct Event {
     std::string kind;  // start, exit, message, load, unload, height, navigate, call

@@ -148,7 +148,8 @@ std::string FormatEventLine(const Event& event) {
     std::string line = "E\t" + Escape(event.kind);
     for (const auto& f : event.fields) {
         const bool number = f.isNumber && IsNumberText(f.text);
-        line += "\t" + Escape(f.name) + (number ? "\tn\t" : "\ts\t") + Escape(f.text);
+        const bool boolean = f.isBoolean && (f.text == "true" || f.text == "false");
+        line += "\t" + Escape(f.name) + (number ? "\tn\t" : boolean ? "\tb\t" : "\ts\t") + Escape(f.text);
     }
     return line + "\n";
 }
@@ -189,6 +190,9 @@ bool ParseEventLog(std::string_view text, std::vector<LoggedEvent>& events, int&
             if (parts[i + 1] == "n") {
                 if (!IsNumberText(f.text)) return damaged();
                 f.isNumber = true;
+            } else if (parts[i + 1] == "b") {
+                if (f.text != "true" && f.text != "false") return damaged();
+                f.isBoolean = true;
             } else if (parts[i + 1] != "s") {
                 return damaged();
             }

@@ -1,8 +1,8 @@
 // The device's settings file and event log: UTF-8 text, one entry a line.
 //   settings:  "name=value" lines (os, today, rom, card, window; any other
 //              name is kept for the desktop link), '#' starts a comment
-//   events:    "B n" opens boot n; "E" TAB kind then TAB name TAB n|s TAB
-//              value for each field
+//   events:    "B n" opens boot n; "E" TAB kind then TAB name TAB n|b|s TAB
+//              value for each field (number, boolean, string)
 // Control characters, '%', '=' and '#' in names and values are written as %XX.
 #pragma once
 #include <string>

@@ -1,6 +1,7 @@
 #include "handheld/device/FileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -36,7 +37,6 @@ constexpr uint32_t kShareWrite = 2;
 constexpr uint32_t kCreateNew = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
-constexpr uint32_t kOpenAlways = 4;
 constexpr uint32_t kTruncateExisting = 5;
 
 constexpr uint32_t kAttrReadOnly = 0x01;
@@ -257,7 +257,9 @@ uint32_t FileSystem::Open(const std::u16string& path, uint32_t access, uint32_t 
         fs::permissions(r.host, fs::perms::owner_write, fs::perm_options::remove, ec);
     }
     if (!file->stream.is_open()) return kAccessDenied;
-    id = nextId_++;
+    // Unique across devices: a stale handle of an earlier boot never names a file of this one.
+    static std::atomic<FileId> nextId{1};
+    id = nextId++;
     open_[id] = std::move(file);
     return 0;
 }
@@ -415,15 +417,17 @@ uint32_t FileSystem::Move(const std::u16string& from, const std::u16string& to) 
     if (IsOpen(source)) return kSharingViolation;
     // The same entry in other letter case only changes the spelling.
     if (target.exists && target.key != source.key) return kAlreadyExists;
-    if (!target.exists && target.stored.size() > 1 && IsRom(Resolved{target.host, target.stored, target.key, true,
-                                                                   false}))
-        return kAccessDenied;
+    if (!target.exists && IsRom(Resolved{target.host, target.stored, target.key, true, false})) return kAccessDenied;
     // A folder cannot move into itself.
     if (source.isDir && target.key.size() > source.key.size() &&
         target.key.compare(0, source.key.size(), source.key) == 0 && target.key[source.key.size()] == u'\\')
         return kAccessDenied;
     fs::path dest = target.host;
-    if (target.exists) dest = target.host.parent_path() / HostName(to.substr(to.find_last_of(u'\\') + 1));
+    if (target.exists) {
+        std::vector<std::u16string> parts;
+        SplitDevicePath(to, parts);
+        dest = target.host.parent_path() / HostName(parts.back());
+    }
     std::error_code ec;
     fs::rename(source.host, dest, ec);
     return ec ? kAccessDenied : 0;

@@ -101,7 +101,6 @@ private:
     std::set<std::u16string> cards_;  // folded root folder names
     std::map<std::u16string, int> inUse_;
     std::map<FileId, std::unique_ptr<OpenFile>> open_;
-    FileId nextId_ = 1;
     std::recursive_mutex mutex_;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "handheld/ce/CeTypes.h"
+#include "handheld/ce/Ce.h"
 
 namespace mrw::device {
 struct Settings;
@@ -16,11 +16,11 @@ struct Settings;
 namespace mrw::shell {
 
 // Called by the boot once the device is open, and before it closes.
-void StartDeviceParts(const mrw::device::Settings& settings);
-void StopDeviceParts();  // destroys the Today items, closes the parts' windows
+MRW_CE_API void StartDeviceParts(const mrw::device::Settings& settings);
+MRW_CE_API void StopDeviceParts();  // destroys the Today items, closes the parts' windows
 
 // Registers the "DISPLAYCLASS" window class (InitHTMLControl).
-bool RegisterHtmlView(mrw::ce::HINSTANCE instance);
+MRW_CE_API bool RegisterHtmlView(mrw::ce::HINSTANCE instance);
 
 struct HtmlNavigation {
     std::u16string url;
@@ -39,11 +39,38 @@ struct TodayItemReport {
     int height = 0;
     bool hasHtml = false;
     HtmlViewReport html;
+    int watermarks = 0;  // TODAYM_DRAWWATERMARK requests answered
 };
 struct TodayReport {
     bool running = false;
     std::vector<TodayItemReport> items;  // loaded items in display order
 };
-TodayReport ReportToday();
+MRW_CE_API TodayReport ReportToday();
+
+// Starts the Today screen in the current boot when the device's settings do
+// not run it; returns once its items are loaded. False when it cannot start.
+MRW_CE_API bool StartTodayScreen();
+
+// The Today settings' options page of the item named `itemName`: its library
+// (the item's "DLL") is loaded in a process of the boot, dialog 500 is made
+// with procedure 241 and initialised; `shown` receives what it then shows.
+// Then 1003 is pressed when `defaults`, the given fields are typed, and OK
+// is pressed. False with a reason when the dialog cannot be shown.
+struct TodayOptionsInput {
+    bool defaults = false;
+    bool setUrl = false;
+    std::u16string url;
+    bool setHeight = false;
+    std::u16string height;
+    bool setAuto = false;
+    bool autoHeight = false;
+};
+struct TodayOptionsShown {
+    std::u16string url;
+    std::u16string height;
+    bool autoHeight = false;
+};
+MRW_CE_API bool RunTodayOptions(const std::u16string& itemName, const TodayOptionsInput& input,
+                                TodayOptionsShown& shown, std::string& error);
 
 }  // namespace mrw::shell

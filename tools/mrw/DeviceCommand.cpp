@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "handheld/programs/HandheldPrograms.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
 
@@ -12,6 +13,9 @@ extern const Command kDeviceInitCommand;
 extern const Command kDeviceRegCommand;
 extern const Command kDeviceShowCommand;
 extern const Command kDeviceRunCommand;
+extern const Command kDeviceTodayCommand;
+extern const Command kDeviceTodayOptionsCommand;
+extern const Command kDeviceApplyCommand;
 
 namespace {
 
@@ -21,6 +25,9 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceRegCommand,
         kDeviceShowCommand,
         kDeviceRunCommand,
+        kDeviceTodayCommand,
+        kDeviceTodayOptionsCommand,
+        kDeviceApplyCommand,
     };
     return table;
 }
@@ -41,6 +48,7 @@ const char kUsage[] =
     "Exit status: 0 done, 1 failed (DIR is no device, its files are damaged, ...), 64 usage.\n";
 
 int RunDevice(const std::vector<std::string>& args) {
+    handheld::RegisterHandheldPrograms();
     if (args.empty()) return UsageError("device", "expects a sub-command");
     if (args[0] == "help") {
         if (args.size() != 2) return UsageError("device", "help expects one sub-command");

@@ -5,6 +5,7 @@
 
 #include "editor/document/ThemeDocument.h"
 #include "editor/packages/AnimatedPage.h"
+#include "editor/packages/PackageImport.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "testing/TestSupport.h"
@@ -99,6 +100,22 @@ TEST(AnimatedPage, SettingsFileIsRewrittenWithTheHeightOnExport) {
     t.doc.animationHeight = 123;
     ASSERT_TRUE(t.doc.ExportFiles(out.path()));
     EXPECT_EQ(test::ReadText(out / "vx5n.atc"), "[Today]\r\nsize=123\r\nother = x \r\nlast\r\n");
+}
+
+TEST(AnimatedPage, ExportRewritesTheSizeLineTheImportReads) {
+    // "  size = 120" is the size line for the import: the export must rewrite
+    // it too, or the package keeps its old height beside a page of the new one.
+    Theme t;
+    test::TempFolder out;
+    test::TempFolder source;
+    test::WriteText(source / "vx5n.atc", "fontsize=12\r\n  size = 120\r\n");
+    t.doc.AddFile(source.path(), "vx5n.atc");
+    t.doc.animationHeight = 96;
+    ASSERT_TRUE(t.doc.ExportFiles(out.path()));
+    EXPECT_EQ(test::ReadText(out / "vx5n.atc"), "fontsize=12\r\nsize=96\r\n");
+    int height = 0;
+    EXPECT_TRUE(ReadAnimationHeight(out / "vx5n.atc", height));
+    EXPECT_EQ(height, 96);
 }
 
 TEST(AnimatedPage, SettingsFileMissingFailsTheExport) {

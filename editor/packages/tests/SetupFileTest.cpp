@@ -31,7 +31,7 @@ SetupFileModel ThemeModel() {
     key.root = kRootCurrentUser;
     key.componentIds = {3, 4, 5};
     m.keys = {key};
-    m.values = {{1, 1, 0, 0x00010001, "Skin", {1, 0, 0, 0}}, {2, 1, 0, 0x00000001, "", {0xff, 0x80}}};
+    m.values = {{1, 1, 0, 0x00010001, "Skin", {1, 0, 0, 0}}, {2, 1, 1, 0x00000001, "", {0xff, 0x80}}};
     return m;
 }
 
@@ -71,6 +71,12 @@ TEST(SetupFileParse, ReadsWhatTheWriterWrites) {
     EXPECT_EQ(c.values[0].data, (std::vector<uint8_t>{1, 0, 0, 0}));
     EXPECT_EQ(c.values[1].name, "");
     EXPECT_EQ(c.values[1].data, (std::vector<uint8_t>{0xff, 0x80}));
+    EXPECT_EQ(c.values[0].substitute, 0);
+    EXPECT_EQ(c.values[1].substitute, 1);
+    EXPECT_EQ(c.processor, 2577u);
+    ASSERT_EQ(c.directories.size(), 2u);
+    EXPECT_EQ(c.directories[0].id, 2);
+    EXPECT_EQ(c.directories[0].componentIds, (std::vector<uint16_t>{2, 0}));
 }
 
 TEST(SetupFileParse, RefusesWhatIsNoSetupFile) {

@@ -24,12 +24,12 @@ TestBoot::TestBoot(const std::string& dir, const device::InitOptions& options) :
 }
 
 TestBoot::~TestBoot() {
-    ce::CloseDeviceHandles();
+    if (booted) ce::CloseDeviceHandles();
     booted = nullptr;
 }
 
 void TestBoot::Reopen() {
-    ce::CloseDeviceHandles();
+    if (booted) ce::CloseDeviceHandles();
     device_.reset();
     std::string error;
     device_ = device::Device::Open(dir_, error);

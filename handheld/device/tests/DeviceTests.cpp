@@ -18,7 +18,7 @@ namespace mrw::device {
 namespace {
 
 constexpr uint32_t kRead = 0x80000000u, kWrite = 0x40000000u;
-constexpr uint32_t kCreateAlways = 2, kOpenExisting = 3;
+constexpr uint32_t kOpenExisting = 3;
 
 std::unique_ptr<Device> MakeDevice(const test::TempFolder& tmp, InitOptions options = {}) {
     std::string error;
@@ -205,7 +205,7 @@ TEST(DeviceStore, SettingsEventsAndRegistrySurviveAndDamageFailsTheOpen) {
         EXPECT_EQ(dev->BeginBoot(), 1);
         dev->Log({"start", {{"pid", "7", true}, {"image", "\\Windows\\a b.exe\n", false}}});
         EXPECT_EQ(dev->BeginBoot(), 2);
-        dev->Log({"exit", {{"exitCode", "4294967295", true}}});
+        dev->Log({"exit", {{"exitCode", "4294967295", true}, {"window", "true", false, true}}});
         dev->Reg().CreateKey(RegRoot::kCurrentUser, u"Software\\X");
         std::string error;
         EXPECT_TRUE(dev->Save(error)) << error;
@@ -228,6 +228,7 @@ TEST(DeviceStore, SettingsEventsAndRegistrySurviveAndDamageFailsTheOpen) {
     EXPECT_EQ(events[0].event.fields[1].text, "\\Windows\\a b.exe\n");
     EXPECT_EQ(events[1].boot, 2);
     EXPECT_EQ(events[1].event.fields[0].text, "4294967295");
+    EXPECT_TRUE(events[1].event.fields[1].isBoolean);
     EXPECT_EQ(dev->BeginBoot(), 3);
     dev.reset();
 

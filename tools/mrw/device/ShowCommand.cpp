@@ -112,6 +112,8 @@ void PrintJson(device::Device& dev) {
             int64_t number = 0;
             if (f.isNumber && ascii::ParseDecimal(f.text, INT64_MIN, INT64_MAX, number)) {
                 w.Int(number);
+            } else if (f.isBoolean) {
+                w.Bool(f.text == "true");
             } else {
                 w.String(f.text);
             }
@@ -155,7 +157,7 @@ void PrintText(device::Device& dev) {
     for (const auto& e : dev.Events()) {
         std::string line = "  boot " + std::to_string(e.boot) + "  " + e.event.kind;
         for (const auto& f : e.event.fields)
-            line += "  " + f.name + "=" + (f.isNumber ? f.text : "\"" + f.text + "\"");
+            line += "  " + f.name + "=" + (f.isNumber || f.isBoolean ? f.text : "\"" + f.text + "\"");
         std::printf("%s\n", Printable(line).c_str());
     }
 }

@@ -31,14 +31,15 @@ TEST(MrwDeviceCommands, InitRegAndShow) {
     if (!files::IsFile(MrwProgram())) GTEST_SKIP() << "mrw not staged";
     test::TempFolder tmp;
     const std::string dev = "\"" + (tmp / "dev") + "\"";
-    ASSERT_EQ(Mrw(tmp, "device init " + dev + " --os 4 --no-today --card \"Storage Card\" --rom \\\\Windows\\\\R.dll"),
+    ASSERT_EQ(Mrw(tmp, "device init " + dev + " --os 4 --no-today --card \"Storage Card\" --rom \"\\Windows\\R.dll\""),
               0);
     EXPECT_EQ(Mrw(tmp, "device init " + dev), 1);  // not empty
     const std::string key = "\"HKLM\\Software\\Microsoft\\Today\\Items\\Morwen\"";
+    const std::string subKey = "\"HKLM\\Software\\Microsoft\\Today\\Items\\Morwen\\Sub\"";
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " set " + key + " URL sz \"file://\\Windows\\vx5n.htm\""), 0);
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " set " + key + " height dword 4294967295"), 0);
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " set " + key + " \"\" binary 0a,FF"), 0);
-    ASSERT_EQ(Mrw(tmp, "device reg " + dev + " create " + key + "\\\\Sub"), 0);
+    ASSERT_EQ(Mrw(tmp, "device reg " + dev + " create " + subKey), 0);
     std::string out;
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " get \"hklm\\software\\microsoft\\today\\items\\morwen\"", &out), 0);
     EXPECT_EQ(out,
@@ -51,7 +52,7 @@ TEST(MrwDeviceCommands, InitRegAndShow) {
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " delete " + key + " URL"), 0);
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " delete \"HKLM\\Software\\Microsoft\\Today\""), 0);
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " delete \"HKLM\\Software\\Microsoft\\Today\""), 0);
-    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " get " + key + "\\\\Sub", &out), 1);
+    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " get " + subKey, &out), 1);
     EXPECT_EQ(out, "{\"key\": \"HKLM\\\\Software\\\\Microsoft\\\\Today\\\\Items\\\\Morwen\\\\Sub\", \"exists\": "
                    "false, \"subKeys\": [], \"values\": []}\n");
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " set \"HKCU\\Software\\Microsoft\\Today\" Skin sz \"\\My Documents\""), 0);
@@ -87,10 +88,10 @@ TEST(MrwDeviceCommands, UsageErrorsAndDamagedDevices) {
     EXPECT_EQ(Mrw(tmp, "device init " + dev + " --card .."), 64);
     EXPECT_EQ(Mrw(tmp, "device show " + dev), 1);  // no device
     ASSERT_EQ(Mrw(tmp, "device init " + dev), 0);
-    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " set HKXX\\\\A n sz x"), 64);
-    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " set HKLM\\\\A n dword -1"), 64);
-    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " set HKLM\\\\A n binary 1,2"), 64);
-    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " get HKLM\\\\A extra"), 64);
+    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " set \"HKXX\\A\" n sz x"), 64);
+    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " set \"HKLM\\A\" n dword -1"), 64);
+    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " set \"HKLM\\A\" n binary 1,2"), 64);
+    EXPECT_EQ(Mrw(tmp, "device reg " + dev + " get \"HKLM\\A\" extra"), 64);
     test::WriteText(tmp / "dev/registry", "MRWREG01 broken");
     EXPECT_EQ(Mrw(tmp, "device show " + dev + " --json"), 1);
     EXPECT_EQ(Mrw(tmp, "device reg " + dev + " get HKLM"), 1);
