@@ -84,7 +84,18 @@ public:
         }
         if (!registry_.Parse(bytes.data(), bytes.size(), error)) return false;
         std::string text;
-        if (!ReadText(Join(dir_, kEventsFile), text)) text = std::string(kEventLogHeader) + "\n";
+        const std::string eventsPath = Join(dir_, kEventsFile);
+        if (!ReadText(eventsPath, text)) text = std::string(kEventLogHeader) + "\n";
+        // A line cut short by a crash while it was appended was never logged:
+        // drop it, so that the next event starts a line of its own.
+        if (!text.empty() && text.back() != '\n') {
+            text.erase(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+            if (text.empty()) text = std::string(kEventLogHeader) + "\n";
+            if (!files::WriteAll(eventsPath, text.data(), text.size())) {
+                error = "cannot repair the device's event log " + eventsPath;
+                return false;
+            }
+        }
         return ParseEventLog(text, events_, lastBoot_, error);
     }
 
