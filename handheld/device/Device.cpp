@@ -51,12 +51,25 @@ std::string HeldKey(const std::string& dir) {
     return ec ? dir : canonical.string();
 }
 
+// The registry is written whole to "registry.new", which then takes the
+// place of "registry": a crash leaves one complete file or the other.
+// kFlushed replaces the old file in one step with the content on disk first.
+// kUnflushed (a save after each change) deletes the old file and renames the
+// new one: renaming over an existing file makes some file systems write the
+// data out at once, which costs milliseconds per change. Open takes
+// "registry.new" when "registry" is missing.
 bool WriteRegistry(const std::string& dir, const Registry& registry, files::ReplaceMode mode, std::string& error) {
     const std::vector<uint8_t> bytes = registry.Serialize();
     const std::string path = Join(dir, kRegistryFile);
     const std::string temporary = path + ".new";
-    if (!files::WriteAll(temporary, bytes.data(), bytes.size()) || !files::Replace(temporary, path, mode)) {
-        files::Delete(temporary);
+    bool ok = files::WriteAll(temporary, bytes.data(), bytes.size());
+    if (ok && mode == files::ReplaceMode::kFlushed) {
+        ok = files::Replace(temporary, path, mode);
+    } else if (ok) {
+        ok = (!files::Exists(path) || files::Delete(path)) && files::Move(temporary, path);
+    }
+    if (!ok) {
+        if (files::Exists(path)) files::Delete(temporary);
         error = "cannot write the device's registry " + path;
         return false;
     }
@@ -78,7 +91,9 @@ public:
 
     bool Load(std::string& error) {
         std::vector<uint8_t> bytes;
-        if (!files::ReadAll(Join(dir_, kRegistryFile), bytes)) {
+        const std::string path = Join(dir_, kRegistryFile);
+        if (!files::IsFile(path) && files::IsFile(path + ".new")) files::Move(path + ".new", path);
+        if (!files::ReadAll(path, bytes)) {
             error = "the device has no registry file";
             return false;
         }

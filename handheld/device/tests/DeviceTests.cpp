@@ -250,6 +250,12 @@ TEST(DeviceStore, SettingsEventsAndRegistrySurviveAndDamageFailsTheOpen) {
     EXPECT_FALSE(Device::Open(tmp / "dev", error));
     EXPECT_NE(error.find("event log"), std::string::npos);
     test::WriteText(tmp / "dev/events", text);
+    // A crash between the removal of the old registry file and the rename of the new one.
+    ASSERT_TRUE(files::Move(tmp / "dev/registry", tmp / "dev/registry.new"));
+    dev = Device::Open(tmp / "dev", error);
+    ASSERT_TRUE(dev) << error;
+    EXPECT_TRUE(dev->Reg().KeyExists(RegRoot::kCurrentUser, u"Software\\X"));
+    dev.reset();
     std::vector<uint8_t> registry = test::ReadBytes(tmp / "dev/registry");
     registry.resize(registry.size() - 3);
     test::WriteBytes(tmp / "dev/registry", registry);
