@@ -100,12 +100,12 @@ public:
         if (!registry_.Parse(bytes.data(), bytes.size(), error)) return false;
         std::string text;
         const std::string eventsPath = Join(dir_, kEventsFile);
-        if (!ReadText(eventsPath, text)) text = std::string(kEventLogHeader) + "\n";
+        if (!ReadText(eventsPath, text)) text = std::string(EventLogHeader()) + "\n";
         // A line cut short by a crash while it was appended was never logged:
         // drop it, so that the next event starts a line of its own.
         if (!text.empty() && text.back() != '\n') {
             text.erase(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
-            if (text.empty()) text = std::string(kEventLogHeader) + "\n";
+            if (text.empty()) text = std::string(EventLogHeader()) + "\n";
             if (!files::WriteAll(eventsPath, text.data(), text.size())) {
                 error = "cannot repair the device's event log " + eventsPath;
                 return false;
@@ -259,7 +259,7 @@ bool Device::Create(const std::string& dir, const InitOptions& options, std::str
     registry.CreateKey(RegRoot::kLocalMachine, u"Software\\Microsoft\\Color");
     registry.CreateKey(RegRoot::kLocalMachine, u"Software\\Microsoft\\Today\\Items");
     const std::string settingsText = FormatSettings(settings);
-    const std::string eventsText = std::string(kEventLogHeader) + "\n";
+    const std::string eventsText = std::string(EventLogHeader()) + "\n";
     if (!WriteRegistry(dir, registry, files::ReplaceMode::kFlushed, error) ||
         !files::WriteAll(Join(dir, kEventsFile), eventsText.data(), eventsText.size()) ||
         !files::WriteAll(Join(dir, kSettingsFile), settingsText.data(), settingsText.size())) {
