@@ -252,6 +252,6 @@ bool StartKernel(std::unique_ptr<DeviceHost> host, std::string& error);
 bool WaitAllProcesses(unsigned timeoutMs, std::u16string& alive);
 void StopKernel();
 // Waits until no process descending from rootPid is alive.
-void WaitForTree(DWORD rootPid);
+MRW_CE_API void WaitForTree(DWORD rootPid);
 
 }  // namespace mrw::ce::kernel

@@ -485,11 +485,14 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 // applier clears the old theme and the installer puts the new one in place.
 TEST(WceloadApply, BuiltThemeAppliedThroughMrwDeviceApply) {
     const std::string mrw = Quoted(test::MrwProgram());
-    if (test::Shell(mrw + " device help apply > /dev/null") != 0) GTEST_SKIP() << "no mrw device apply";
     test::TempFolder t;
-    ASSERT_EQ(test::Shell(mrw + " new " + Quoted(t.path()) + " Blue > /dev/null"), 0);
-    ASSERT_EQ(test::Shell(mrw + " build " + Quoted(t / "Blue.THM") + " -o " + Quoted(t / "Blue.tsk") +
-                          " > /dev/null"),
+    const std::string quiet = " > " + Quoted(t / "quiet.txt");
+    if (test::Shell(mrw + " device help apply" + quiet) != 0) GTEST_SKIP() << "no mrw device apply";
+    // No separator at the end: before a closing quote it would escape the quote.
+    std::string library = t.path();
+    while (!library.empty() && (library.back() == '/' || library.back() == '\\')) library.pop_back();
+    ASSERT_EQ(test::Shell(mrw + " new " + Quoted(library) + " Blue" + quiet), 0);
+    ASSERT_EQ(test::Shell(mrw + " build " + Quoted(t / "Blue.THM") + " -o " + Quoted(t / "Blue.tsk") + quiet),
               0);
     const std::string dir = t / "device";
     ASSERT_EQ(test::Shell(mrw + " device init " + Quoted(dir)), 0);
@@ -503,7 +506,8 @@ TEST(WceloadApply, BuiltThemeAppliedThroughMrwDeviceApply) {
     ASSERT_EQ(test::Shell(mrw + " device apply " + Quoted(dir) + " \"\\My Documents\\Themes\\Blue Sky.tsk\" > " +
                           Quoted(t / "out.txt")),
               0);
-    EXPECT_EQ(test::ReadText(t / "out.txt"), "0\n");
+    const std::string printed = test::ReadText(t / "out.txt");
+    EXPECT_TRUE(printed == "0\n" || printed == "0\r\n") << printed;
     std::string error;
     auto d = device::Device::Open(dir, error);
     ASSERT_TRUE(d) << error;
