@@ -34,18 +34,25 @@ public:
     virtual mrw::device::Device& GetDevice() = 0;
 };
 
-// The device of the running boot (the kernel's); the file and registry calls work on it.
-mrw::device::Device& BootedDevice();
+// The device of the current boot (the kernel's); the file and registry calls work on it.
+MRW_CE_API mrw::device::Device& BootedDevice();
 // Closes a handle of CreateFileW; false for a handle that is no file (CloseHandle asks this first).
 bool CloseFileHandle(HANDLE handle);
 // Closes every file, find and key handle left open; the boot calls it at
 // shutdown, while its device is still open.
 void CloseDeviceHandles();
 
-// Starts one of the device's own parts (the Today screen, an outside window)
-// as a process of the boot: no program file is needed and no start or exit
-// event is logged. Returns once the part first waits (its windows exist
-// then); null when no boot runs. The handle is the process handle.
+// Starts one of the device's own parts (the Today screen, an outside window,
+// the Today settings' options page) as a process of the boot: `image` names
+// it ("\Windows\shell32.exe"), `main` runs on the new process's thread with
+// `commandLine`. No program file is needed on the device and no start or
+// exit event is logged. Returns once the part first waits (its windows exist
+// then); null when no boot runs. The handle is the process handle (close it
+// with CloseHandle).
 MRW_CE_API HANDLE StartDevicePart(const char16_t* image, ProgramMain main, const char16_t* commandLine);
+
+// Logs a `call` event {"function", "result"} on the booted device: a
+// setup-library function the installer called has returned `result`.
+MRW_CE_API void LogSetupLibraryCall(LPCWSTR function, DWORD result);
 
 }  // namespace mrw::ce

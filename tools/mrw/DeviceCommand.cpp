@@ -13,6 +13,8 @@ extern const Command kDeviceRegCommand;
 extern const Command kDeviceShowCommand;
 extern const Command kDeviceRunCommand;
 extern const Command kDeviceApplyCommand;
+extern const Command kDeviceTodayCommand;
+extern const Command kDeviceTodayOptionsCommand;
 
 namespace {
 
@@ -23,6 +25,8 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceShowCommand,
         kDeviceRunCommand,
         kDeviceApplyCommand,
+        kDeviceTodayCommand,
+        kDeviceTodayOptionsCommand,
     };
     return table;
 }
