@@ -238,10 +238,10 @@ TEST_F(ShellTest, TodayJsonLists) {
                           out + "\""),
               0);
     EXPECT_EQ(test::ReadText(out),
-              "{\"system\":2002,\"items\":[{\"name\":\"Morwen\",\"dll\":\"\\\\Windows\\\\testitem.dll\","
-              "\"enabled\":true,\"window\":true,\"height\":96,\"html\":null},"
-              "{\"name\":\"Off\",\"dll\":\"\\\\Windows\\\\testitem.dll\",\"enabled\":false,"
-              "\"window\":false,\"height\":0,\"html\":null}]}\n");
+              "{\"system\": 2002, \"items\": [{\"name\": \"Morwen\", \"dll\": \"\\\\Windows\\\\testitem.dll\", "
+              "\"enabled\": true, \"window\": true, \"height\": 96, \"html\": null}, "
+              "{\"name\": \"Off\", \"dll\": \"\\\\Windows\\\\testitem.dll\", \"enabled\": false, "
+              "\"window\": false, \"height\": 0, \"html\": null}]}\n");
 }
 
 }  // namespace
