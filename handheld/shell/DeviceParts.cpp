@@ -5,6 +5,7 @@
 
 #include "base/TextEncoding.h"
 #include "handheld/ce/Boot.h"
+#include "handheld/ce/Kernel.h"
 #include "handheld/shell/ShellParts.h"
 
 namespace mrw::shell {
@@ -216,6 +217,9 @@ void StopDeviceParts() {
         for (auto& part : Outside()) outside.emplace_back(part.process, part.hwnd);
         Outside().clear();
     }
+    // The shutdown's own requests are no messages of the device's programs:
+    // they stay out of the event log.
+    ce::kernel::QuietSends quiet;
     // The Today screen unloads its items on its own thread: their windows and
     // the hosts they started belong to it.
     if (todayWindow) PostMessageW(todayWindow, parts::kTodayStopMessage, 0, 0);

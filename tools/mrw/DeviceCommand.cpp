@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "handheld/programs/HandheldPrograms.h"
 #include "tools/mrw/CliSupport.h"
 #include "tools/mrw/Command.h"
 
@@ -58,6 +59,9 @@ int RunDevice(const std::vector<std::string>& args) {
         }
         return UsageError("device", "unknown sub-command '" + Printable(args[1]) + "'");
     }
+    // Every boot of a sub-command runs the handheld programs of that name (the
+    // Today item's host, WCEload, ...), not an outside program that ends at once.
+    handheld::RegisterHandheldPrograms();
     for (const auto& c : DeviceCommands()) {
         if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
     }

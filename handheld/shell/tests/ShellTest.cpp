@@ -221,6 +221,17 @@ TEST_F(ShellTest, OutsideWindowClosesOnWmClose) {
     EXPECT_EQ(Run(u"\\Windows\\closer.exe"), 0u);
     EXPECT_EQ(Run(u"\\Windows\\closer.exe"), 1u);  // gone
     Shutdown();
+    // The shutdown's requests to the Today screen are no program's messages.
+    std::string error;
+    auto device = device::Device::Open(dir_.path() + "dev", error);
+    ASSERT_TRUE(device) << error;
+    int messages = 0;
+    for (const device::LoggedEvent& logged : device->Events()) {
+        if (logged.event.kind != "message") continue;
+        ++messages;
+        EXPECT_EQ(logged.event.fields.at(0).text, "\\Windows\\closer.exe");
+    }
+    EXPECT_EQ(messages, 1);
 }
 
 TEST_F(ShellTest, TodayJsonLists) {
