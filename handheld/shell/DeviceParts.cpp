@@ -5,6 +5,7 @@
 
 #include "base/TextEncoding.h"
 #include "handheld/ce/Boot.h"
+#include "handheld/ce/Inspect.h"
 #include "handheld/ce/Kernel.h"
 #include "handheld/shell/ShellParts.h"
 
@@ -231,6 +232,9 @@ void StopDeviceParts() {
 }
 
 TodayReport ReportToday() {
+    // Hosts the items started put their views in place on their own threads:
+    // the report is taken once every process of the device waits.
+    WaitUntilIdle();
     TodayReport report;
     std::vector<HWND> windows;
     {

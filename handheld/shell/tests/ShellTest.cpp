@@ -3,6 +3,7 @@
 // live host, the HTML view's navigations and the outside windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -248,7 +249,9 @@ TEST_F(ShellTest, TodayJsonLists) {
     ASSERT_EQ(test::Shell("\"" + test::MrwProgram() + "\" device today \"" + dir_.path() + "dev\" --json > \"" +
                           out + "\""),
               0);
-    EXPECT_EQ(test::ReadText(out),
+    std::string json = test::ReadText(out);
+    json.erase(std::remove(json.begin(), json.end(), '\r'), json.end());  // the windows build's text mode
+    EXPECT_EQ(json,
               "{\"system\": 2002, \"items\": [{\"name\": \"Morwen\", \"dll\": \"\\\\Windows\\\\testitem.dll\", "
               "\"enabled\": true, \"window\": true, \"height\": 96, \"html\": null}, "
               "{\"name\": \"Off\", \"dll\": \"\\\\Windows\\\\testitem.dll\", \"enabled\": false, "
