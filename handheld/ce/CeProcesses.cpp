@@ -138,8 +138,9 @@ std::u16string BaseNameWithoutExtension(const std::u16string& path) {
 }  // namespace
 
 Kernel& K() {
-    static Kernel kernel;
-    return kernel;
+    // Never destroyed: a process thread that outlived its boot may still wait on it at exit.
+    static Kernel* kernel = new Kernel;
+    return *kernel;
 }
 
 std::string Utf8(const std::u16string& text) { return mrw::text::Utf16ToUtf8(text); }
