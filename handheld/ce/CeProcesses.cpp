@@ -138,8 +138,9 @@ std::u16string BaseNameWithoutExtension(const std::u16string& path) {
 }  // namespace
 
 Kernel& K() {
-    static Kernel kernel;
-    return kernel;
+    // Never destroyed: a process thread that outlived its boot may still wait on it at exit.
+    static Kernel* kernel = new Kernel;
+    return *kernel;
 }
 
 std::string Utf8(const std::u16string& text) { return mrw::text::Utf16ToUtf8(text); }
@@ -290,6 +291,7 @@ void StopKernel() {
         std::lock_guard<std::mutex> lock(k.mutex);
         for (auto& [pid, p] : k.processes) all.push_back(p);
     }
+    bool zombies = false;
     for (auto& p : all) {
         if (!p->thread.joinable()) continue;
         bool ended;
@@ -303,13 +305,15 @@ void StopKernel() {
             p->thread.join();
         } else {
             p->thread.detach();
+            zombies = true;
         }
     }
-    // Windows of outside threads, then the libraries.
+    // Windows of outside threads, then the libraries, unless a process that
+    // outlived the shutdown may still run their code.
     for (auto& p : all) {
         if (p->outside) DestroyProcessWindows(*p);
     }
-    UnloadAllModules();
+    if (!zombies) UnloadAllModules();
     std::lock_guard<std::mutex> lock(k.mutex);
     k.windows.clear();
     k.topLevel.clear();
@@ -319,6 +323,11 @@ void StopKernel() {
     k.brushes.clear();
     k.dcs.clear();
     k.foreground = 0;
+    if (zombies) {
+        // Their code stays mapped for the threads left running.
+        for (auto& [id, module] : k.modules) module.release();
+        k.modules.clear();
+    }
     // Processes whose threads were detached keep their records alive.
     for (auto& p : all) {
         if (!p->ended && !p->outside) new std::shared_ptr<Process>(p);

@@ -628,7 +628,7 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) 
         sized = (w->rect.right - w->rect.left) != width || (w->rect.bottom - w->rect.top) != height;
         moved = w->rect.left != x || w->rect.top != y;
         w->rect = RECT{x, y, x + width, y + height};
-        if (repaint) {
+        if (repaint && (w->style & WS_VISIBLE)) {
             w->invalid = true;
             w->erase = true;
         }
