@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<mrw::device::LoggedEvent> events;
     int lastBoot = 0;
     if (mrw::device::ParseEventLog(text, events, lastBoot, error)) {
-        std::string log = std::string(mrw::device::kEventLogHeader) + "\n";
+        std::string log = std::string(mrw::device::EventLogHeader()) + "\n";
         int boot = 0;
         for (const auto& e : events) {
             if (e.boot != boot) log += mrw::device::FormatBootLine(boot = e.boot);

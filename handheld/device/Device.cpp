@@ -51,12 +51,25 @@ std::string HeldKey(const std::string& dir) {
     return ec ? dir : canonical.string();
 }
 
+// The registry is written whole to "registry.new", which then takes the
+// place of "registry": a crash leaves one complete file or the other.
+// kFlushed replaces the old file in one step with the content on disk first.
+// kUnflushed (a save after each change) deletes the old file and renames the
+// new one: renaming over an existing file makes some file systems write the
+// data out at once, which costs milliseconds per change. Open takes
+// "registry.new" when "registry" is missing.
 bool WriteRegistry(const std::string& dir, const Registry& registry, files::ReplaceMode mode, std::string& error) {
     const std::vector<uint8_t> bytes = registry.Serialize();
     const std::string path = Join(dir, kRegistryFile);
     const std::string temporary = path + ".new";
-    if (!files::WriteAll(temporary, bytes.data(), bytes.size()) || !files::Replace(temporary, path, mode)) {
-        files::Delete(temporary);
+    bool ok = files::WriteAll(temporary, bytes.data(), bytes.size());
+    if (ok && mode == files::ReplaceMode::kFlushed) {
+        ok = files::Replace(temporary, path, mode);
+    } else if (ok) {
+        ok = (!files::Exists(path) || files::Delete(path)) && files::Move(temporary, path);
+    }
+    if (!ok) {
+        if (files::Exists(path)) files::Delete(temporary);
         error = "cannot write the device's registry " + path;
         return false;
     }
@@ -78,13 +91,26 @@ public:
 
     bool Load(std::string& error) {
         std::vector<uint8_t> bytes;
-        if (!files::ReadAll(Join(dir_, kRegistryFile), bytes)) {
+        const std::string path = Join(dir_, kRegistryFile);
+        if (!files::IsFile(path) && files::IsFile(path + ".new")) files::Move(path + ".new", path);
+        if (!files::ReadAll(path, bytes)) {
             error = "the device has no registry file";
             return false;
         }
         if (!registry_.Parse(bytes.data(), bytes.size(), error)) return false;
         std::string text;
-        if (!ReadText(Join(dir_, kEventsFile), text)) text = std::string(kEventLogHeader) + "\n";
+        const std::string eventsPath = Join(dir_, kEventsFile);
+        if (!ReadText(eventsPath, text)) text = std::string(EventLogHeader()) + "\n";
+        // A line cut short by a crash while it was appended was never logged:
+        // drop it, so that the next event starts a line of its own.
+        if (!text.empty() && text.back() != '\n') {
+            text.erase(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+            if (text.empty()) text = std::string(EventLogHeader()) + "\n";
+            if (!files::WriteAll(eventsPath, text.data(), text.size())) {
+                error = "cannot repair the device's event log " + eventsPath;
+                return false;
+            }
+        }
         return ParseEventLog(text, events_, lastBoot_, error);
     }
 
@@ -233,7 +259,7 @@ bool Device::Create(const std::string& dir, const InitOptions& options, std::str
     registry.CreateKey(RegRoot::kLocalMachine, u"Software\\Microsoft\\Color");
     registry.CreateKey(RegRoot::kLocalMachine, u"Software\\Microsoft\\Today\\Items");
     const std::string settingsText = FormatSettings(settings);
-    const std::string eventsText = std::string(kEventLogHeader) + "\n";
+    const std::string eventsText = std::string(EventLogHeader()) + "\n";
     if (!WriteRegistry(dir, registry, files::ReplaceMode::kFlushed, error) ||
         !files::WriteAll(Join(dir, kEventsFile), eventsText.data(), eventsText.size()) ||
         !files::WriteAll(Join(dir, kSettingsFile), settingsText.data(), settingsText.size())) {

@@ -140,7 +140,7 @@ bool ParseSettings(std::string_view text, Settings& settings, std::string& error
     return true;
 }
 
-const char kEventLogHeader[] = "# Morwen virtual handheld events 1";
+const char* EventLogHeader() { return "# Morwen virtual handheld events 1"; }
 
 std::string FormatBootLine(int boot) { return "B " + std::to_string(boot) + "\n"; }
 
@@ -166,7 +166,7 @@ bool ParseEventLog(std::string_view text, std::vector<LoggedEvent>& events, int&
     for (std::string_view line : SplitLines(text)) {
         ++lineNumber;
         if (lineNumber == 1) {
-            if (line != kEventLogHeader) {
+            if (line != EventLogHeader()) {
                 error = "the event log is not one of ours";
                 return false;
             }

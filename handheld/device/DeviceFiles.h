@@ -16,7 +16,10 @@ namespace mrw::device {
 std::string FormatSettings(const Settings& settings);
 bool ParseSettings(std::string_view text, Settings& settings, std::string& error);
 
-extern const char kEventLogHeader[];  // the first line of an event log
+// The first line of an event log. (A function, not a global: the device code
+// is linked into the CE layer library and into mrw, and one global twice over
+// is an ODR violation.)
+const char* EventLogHeader();
 std::string FormatBootLine(int boot);
 std::string FormatEventLine(const Event& event);
 // All events of a log, and the number of its last boot (0 for none).

@@ -238,11 +238,24 @@ TEST(DeviceStore, SettingsEventsAndRegistrySurviveAndDamageFailsTheOpen) {
     ASSERT_TRUE(ParseSettings(FormatSettings(other), parsed, error)) << error;
     EXPECT_EQ(parsed.otherSettings, other.otherSettings);
 
+    // A line torn by a crash is dropped; a whole line that makes no sense is damage.
     std::string text = test::ReadText(tmp / "dev/events");
+    test::WriteText(tmp / "dev/events", text + "E\tstart\tpid\tn");
+    dev = Device::Open(tmp / "dev", error);
+    ASSERT_TRUE(dev) << error;
+    EXPECT_EQ(dev->Events().size(), 2u);
+    dev.reset();
+    EXPECT_EQ(test::ReadText(tmp / "dev/events"), text);
     test::WriteText(tmp / "dev/events", text + "E\tstart\tpid\tn\tseven\n");
     EXPECT_FALSE(Device::Open(tmp / "dev", error));
     EXPECT_NE(error.find("event log"), std::string::npos);
     test::WriteText(tmp / "dev/events", text);
+    // A crash between the removal of the old registry file and the rename of the new one.
+    ASSERT_TRUE(files::Move(tmp / "dev/registry", tmp / "dev/registry.new"));
+    dev = Device::Open(tmp / "dev", error);
+    ASSERT_TRUE(dev) << error;
+    EXPECT_TRUE(dev->Reg().KeyExists(RegRoot::kCurrentUser, u"Software\\X"));
+    dev.reset();
     std::vector<uint8_t> registry = test::ReadBytes(tmp / "dev/registry");
     registry.resize(registry.size() - 3);
     test::WriteBytes(tmp / "dev/registry", registry);

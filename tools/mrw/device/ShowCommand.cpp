@@ -24,7 +24,8 @@ const char kUsage[] =
     "boot by boot. Entries and keys are in order without regard to case.\n\n"
     "  --json   one object: {\"os\": {\"major\", \"minor\"}, \"todayScreen\", \"files\": [{\"path\",\n"
     "           \"kind\", \"size\", \"attributes\"}], \"registry\": [{\"key\", \"values\": [{\"name\",\n"
-    "           \"type\", \"data\", \"text\", \"value\"}]}], \"events\": [{\"boot\", \"kind\", ...}]}\n";
+    "           \"type\", \"data\", \"text\", \"value\"}]}], \"events\": [{\"boot\", \"kind\", ...}]}\n"
+    "           attributes: 0x01 read-only, 0x10 folder, 0x40 ROM, 0x100 storage card (0 for none)\n";
 
 constexpr uint32_t kRegSz = 1;
 constexpr uint32_t kRegExpandSz = 2;
@@ -53,6 +54,10 @@ std::vector<KeyEntry> AllKeys(device::Registry& reg) {
     return keys;
 }
 
+// The attribute bits an entry has: FILE_ATTRIBUTE_NORMAL, which only says
+// "none", is shown as 0.
+uint32_t ShownAttributes(uint32_t attributes) { return attributes == 0x80 ? 0 : attributes; }
+
 bool IsText(const device::RegValue& v) { return v.type == kRegSz || v.type == kRegExpandSz; }
 bool IsDword(const device::RegValue& v) { return v.type == kRegDword && v.data.size() == 4; }
 int64_t Dword(const device::RegValue& v) {
@@ -77,7 +82,7 @@ void PrintJson(device::Device& dev) {
         w.Field("path", Utf8(f.path));
         w.Field("kind", f.isFolder ? "folder" : "file");
         w.Field("size", static_cast<int64_t>(f.size));
-        w.Field("attributes", static_cast<int64_t>(f.attributes));
+        w.Field("attributes", static_cast<int64_t>(ShownAttributes(f.attributes)));
         w.EndObject();
     }
     w.EndArray();
@@ -132,10 +137,11 @@ void PrintText(device::Device& dev) {
     std::printf("\nfiles:\n");
     for (const auto& f : dev.Files().ListAll()) {
         if (f.isFolder) {
-            std::printf("  %-48s  folder           0x%04x\n", Printable(Utf8(f.path)).c_str(), f.attributes);
+            std::printf("  %-48s  folder           0x%04x\n", Printable(Utf8(f.path)).c_str(),
+                        ShownAttributes(f.attributes));
         } else {
             std::printf("  %-48s  %10llu bytes  0x%04x\n", Printable(Utf8(f.path)).c_str(),
-                        static_cast<unsigned long long>(f.size), f.attributes);
+                        static_cast<unsigned long long>(f.size), ShownAttributes(f.attributes));
         }
     }
     std::printf("\nregistry:\n");

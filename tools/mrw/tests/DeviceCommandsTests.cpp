@@ -58,6 +58,13 @@ TEST(MrwDeviceCommands, InitRegAndShow) {
     ASSERT_EQ(Mrw(tmp, "device reg " + dev + " set \"HKCU\\Software\\Microsoft\\Today\" Skin sz \"\\My Documents\""), 0);
 
     ASSERT_EQ(Mrw(tmp, "device show " + dev + " --json", &out), 0);
+    // A file put in files/ from outside is on the device; plain files show no attribute bits.
+    test::WriteText(tmp / "dev/files/Temp/a.txt", "ab");
+    std::string withFile;
+    ASSERT_EQ(Mrw(tmp, "device show " + dev + " --json", &withFile), 0);
+    EXPECT_NE(withFile.find("{\"path\": \"\\\\Temp\\\\a.txt\", \"kind\": \"file\", \"size\": 2, "
+                            "\"attributes\": 0}"),
+              std::string::npos);
     EXPECT_EQ(out,
               "{\"os\": {\"major\": 4, \"minor\": 20}, \"todayScreen\": false, \"files\": ["
               "{\"path\": \"\\\\My Documents\", \"kind\": \"folder\", \"size\": 0, \"attributes\": 16}, "
