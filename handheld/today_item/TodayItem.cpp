@@ -123,23 +123,34 @@ LRESULT ItemWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Loads the icon and the class name (string 2) and registers the item's
+// window class, unregistering any earlier one of that name first.
+void SetUpWindowClass() {
+    if (!gIcon)
+        gIcon = static_cast<HICON>(LoadImageW(gModule, MAKEINTRESOURCEW(IDI_ITEM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    if (LoadStringW(gModule, IDS_ITEM_CLASS, gClassName, kClassNameChars) <= 0) {
+        gClassName[0] = 0;
+        return;
+    }
+    UnregisterClassW(gClassName, gModule);
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = ItemWindowProc;
+    windowClass.hInstance = gModule;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = gClassName;
+    RegisterClassW(&windowClass);
+}
+
 int LibraryEntry(HINSTANCE instance, DWORD reason) {
     if (reason == DLL_PROCESS_ATTACH) {
         gModule = instance;
-        gIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ITEM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-        if (LoadStringW(instance, IDS_ITEM_CLASS, gClassName, kClassNameChars) <= 0) gClassName[0] = 0;
-        UnregisterClassW(gClassName, instance);
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = ItemWindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        windowClass.lpszClassName = gClassName;
-        RegisterClassW(&windowClass);
+        SetUpWindowClass();
         gItemWindow = nullptr;
     } else if (reason == DLL_PROCESS_DETACH) {
         if (gIcon) DestroyIcon(gIcon);
         gIcon = nullptr;
-        UnregisterClassW(gClassName, gModule);
+        if (gClassName[0] != 0) UnregisterClassW(gClassName, gModule);
+        gClassName[0] = 0;
         gModule = nullptr;
     }
     return TRUE;
@@ -180,6 +191,9 @@ void SaveOptions(HWND dialog) {
 // Ordinal 240: the item window, or null for a disabled item.
 extern "C" HWND InitializeCustomItem(TODAYLISTITEM* item, HWND parent) {
     if (item && !item->fEnabled) return nullptr;
+    // Where the loader attaches the library before the layer knows it (the
+    // windows build), its resources are read here instead.
+    if (gClassName[0] == 0) SetUpWindowClass();
     mrw::handheld::ReadItemSettings(gSettings);
     gItemWindow = CreateWindowExW(0, gClassName, gClassName, WS_CHILD | WS_VISIBLE | WS_TABSTOP, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 240, 0, parent, nullptr, gModule, nullptr);

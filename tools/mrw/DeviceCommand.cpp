@@ -13,6 +13,8 @@ extern const Command kDeviceInitCommand;
 extern const Command kDeviceRegCommand;
 extern const Command kDeviceShowCommand;
 extern const Command kDeviceRunCommand;
+extern const Command kDeviceTodayCommand;
+extern const Command kDeviceTodayOptionsCommand;
 extern const Command kDeviceApplyCommand;
 extern const Command kDeviceTodayCommand;
 extern const Command kDeviceTodayOptionsCommand;
@@ -25,6 +27,8 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceRegCommand,
         kDeviceShowCommand,
         kDeviceRunCommand,
+        kDeviceTodayCommand,
+        kDeviceTodayOptionsCommand,
         kDeviceApplyCommand,
         kDeviceTodayCommand,
         kDeviceTodayOptionsCommand,
@@ -48,6 +52,7 @@ const char kUsage[] =
     "Exit status: 0 done, 1 failed (DIR is no device, its files are damaged, ...), 64 usage.\n";
 
 int RunDevice(const std::vector<std::string>& args) {
+    handheld::RegisterHandheldPrograms();
     if (args.empty()) return UsageError("device", "expects a sub-command");
     if (args[0] == "help") {
         if (args.size() != 2) return UsageError("device", "help expects one sub-command");
