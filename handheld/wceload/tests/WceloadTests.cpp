@@ -526,5 +526,33 @@ TEST(WceloadApply, BuiltThemeAppliedThroughMrwDeviceApply) {
     EXPECT_TRUE(wceloadRan);
 }
 
+#ifndef _WIN32
+// Sarnick.exe as the desktop starts it: the device named by MRW_DEVICE.
+TEST(WceloadApply, SarnickRunsTheApplierOnTheDeviceInMrwDevice) {
+    const std::string sarnick = Quoted(std::string(MRW_PROGRAM_DIR) + "/Sarnick.exe");
+    test::TempFolder t;
+    const std::string dir = t / "device";
+    std::string error;
+    ASSERT_TRUE(device::Device::Create(dir, device::InitOptions(), error)) << error;
+    {
+        auto d = device::Device::Open(dir, error);
+        ASSERT_TRUE(d) << error;
+        ASSERT_EQ(d->Files().WriteAll(u"\\Windows\\Sarnick.exe", Bytes("copied by the desktop")), 0u);
+    }
+    EXPECT_NE(test::Shell("MRW_DEVICE= " + sarnick + " 2> /dev/null"), 0);
+    // Without a command line the applier only reloads the Today screen: exit 0.
+    EXPECT_EQ(test::Shell("MRW_DEVICE=" + Quoted(dir) + " " + sarnick), 0);
+    auto d = device::Device::Open(dir, error);
+    ASSERT_TRUE(d) << error;
+    std::string images;
+    for (const auto& e : d->Events()) {
+        for (const auto& f : e.event.fields) {
+            if (e.event.kind == "start" && f.name == "image") images += f.text + ";";
+        }
+    }
+    EXPECT_EQ(images, "\\Windows\\Sarnick.exe;");
+}
+#endif
+
 }  // namespace
 }  // namespace mrw::wceload
