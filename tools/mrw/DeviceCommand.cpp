@@ -16,8 +16,6 @@ extern const Command kDeviceRunCommand;
 extern const Command kDeviceTodayCommand;
 extern const Command kDeviceTodayOptionsCommand;
 extern const Command kDeviceApplyCommand;
-extern const Command kDeviceTodayCommand;
-extern const Command kDeviceTodayOptionsCommand;
 
 namespace {
 
@@ -30,8 +28,6 @@ const std::vector<Command>& DeviceCommands() {
         kDeviceTodayCommand,
         kDeviceTodayOptionsCommand,
         kDeviceApplyCommand,
-        kDeviceTodayCommand,
-        kDeviceTodayOptionsCommand,
     };
     return table;
 }
@@ -64,9 +60,6 @@ int RunDevice(const std::vector<std::string>& args) {
         }
         return UsageError("device", "unknown sub-command '" + Printable(args[1]) + "'");
     }
-    // Every boot of a sub-command runs the handheld programs of that name (the
-    // Today item's host, WCEload, ...), not an outside program that ends at once.
-    handheld::RegisterHandheldPrograms();
     for (const auto& c : DeviceCommands()) {
         if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
     }
