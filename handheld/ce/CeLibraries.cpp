@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/AsciiText.h"
 #include "base/ByteOrder.h"
 #include "base/TextEncoding.h"
 #include "handheld/ce/CeResources.h"
@@ -83,12 +84,19 @@ void UnloadAllModules() {
 }
 
 bool ModuleResources(HINSTANCE instance, const std::uint8_t*& data, std::size_t& size) {
-    std::lock_guard<std::mutex> lock(K().mutex);
-    Module* module = FindModuleLocked(instance);
-    if (!module || !module->resources) return false;
-    data = module->resources;
-    size = module->resourceSize;
-    return true;
+    {
+        std::lock_guard<std::mutex> lock(K().mutex);
+        if (Module* module = FindModuleLocked(instance)) {
+            if (!module->resources) return false;
+            data = module->resources;
+            size = module->resourceSize;
+            return true;
+        }
+    }
+    // The windows loader runs a library's entry inside LoadLibrary, before the
+    // layer has recorded the module: the instance is the library's own module
+    // handle then (a Today item loads its class name there).
+    return native::LoaderCallsEntry() && instance && native::Resources(instance, data, size);
 }
 
 std::u16string ModulePathLocked(HINSTANCE instance) {
@@ -132,7 +140,7 @@ HMODULE LoadLibraryW(LPCWSTR fileName) {
         }
         Process* self = CurrentLocked();
         for (auto& [id, module] : k.modules) {
-            if (SameNoCase(module->devicePath, stored)) {
+            if (mrw::ascii::EqualsNoCase(module->devicePath, stored)) {
                 ++module->refs;
                 ++self->moduleRefs[module.get()];
                 return module->handle;
@@ -277,7 +285,7 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName) {
     std::u16string name = moduleName;
     std::replace(name.begin(), name.end(), u'/', u'\\');
     for (auto& [id, module] : K().modules) {
-        if (SameNoCase(module->devicePath, name) || SameNoCase(BaseName(module->devicePath), BaseName(name))) {
+        if (mrw::ascii::EqualsNoCase(module->devicePath, name) || mrw::ascii::EqualsNoCase(BaseName(module->devicePath), BaseName(name))) {
             return module->handle;
         }
     }

@@ -5,6 +5,8 @@
 
 #include "base/TextEncoding.h"
 #include "handheld/ce/Boot.h"
+#include "handheld/ce/Inspect.h"
+#include "handheld/ce/Kernel.h"
 #include "handheld/shell/ShellParts.h"
 
 namespace mrw::shell {
@@ -216,6 +218,9 @@ void StopDeviceParts() {
         for (auto& part : Outside()) outside.emplace_back(part.process, part.hwnd);
         Outside().clear();
     }
+    // The shutdown's own requests are no messages of the device's programs:
+    // they stay out of the event log.
+    ce::kernel::QuietSends quiet;
     // The Today screen unloads its items on its own thread: their windows and
     // the hosts they started belong to it.
     if (todayWindow) PostMessageW(todayWindow, parts::kTodayStopMessage, 0, 0);
@@ -227,6 +232,9 @@ void StopDeviceParts() {
 }
 
 TodayReport ReportToday() {
+    // Hosts the items started put their views in place on their own threads:
+    // the report is taken once every process of the device waits.
+    WaitUntilIdle();
     TodayReport report;
     std::vector<HWND> windows;
     {

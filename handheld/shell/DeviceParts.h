@@ -45,6 +45,7 @@ struct TodayReport {
     bool running = false;
     std::vector<TodayItemReport> items;  // loaded items in display order
 };
+// Taken from outside the device's processes, once they all wait.
 MRW_CE_API TodayReport ReportToday();
 
 // Starts the Today screen in the current boot when the device's settings do

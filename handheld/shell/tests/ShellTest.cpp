@@ -3,6 +3,7 @@
 // live host, the HTML view's navigations and the outside windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -221,6 +222,17 @@ TEST_F(ShellTest, OutsideWindowClosesOnWmClose) {
     EXPECT_EQ(Run(u"\\Windows\\closer.exe"), 0u);
     EXPECT_EQ(Run(u"\\Windows\\closer.exe"), 1u);  // gone
     Shutdown();
+    // The shutdown's requests to the Today screen are no program's messages.
+    std::string error;
+    auto device = device::Device::Open(dir_.path() + "dev", error);
+    ASSERT_TRUE(device) << error;
+    int messages = 0;
+    for (const device::LoggedEvent& logged : device->Events()) {
+        if (logged.event.kind != "message") continue;
+        ++messages;
+        EXPECT_EQ(logged.event.fields.at(0).text, "\\Windows\\closer.exe");
+    }
+    EXPECT_EQ(messages, 1);
 }
 
 TEST_F(ShellTest, TodayJsonLists) {
@@ -237,7 +249,9 @@ TEST_F(ShellTest, TodayJsonLists) {
     ASSERT_EQ(test::Shell("\"" + test::MrwProgram() + "\" device today \"" + dir_.path() + "dev\" --json > \"" +
                           out + "\""),
               0);
-    EXPECT_EQ(test::ReadText(out),
+    std::string json = test::ReadText(out);
+    json.erase(std::remove(json.begin(), json.end(), '\r'), json.end());  // the windows build's text mode
+    EXPECT_EQ(json,
               "{\"system\": 2002, \"items\": [{\"name\": \"Morwen\", \"dll\": \"\\\\Windows\\\\testitem.dll\", "
               "\"enabled\": true, \"window\": true, \"height\": 96, \"html\": null}, "
               "{\"name\": \"Off\", \"dll\": \"\\\\Windows\\\\testitem.dll\", \"enabled\": false, "
