@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/AsciiText.h"
 #include "base/ByteOrder.h"
 #include "base/TextEncoding.h"
 #include "handheld/ce/CeResources.h"
@@ -132,7 +133,7 @@ HMODULE LoadLibraryW(LPCWSTR fileName) {
         }
         Process* self = CurrentLocked();
         for (auto& [id, module] : k.modules) {
-            if (SameNoCase(module->devicePath, stored)) {
+            if (mrw::ascii::EqualsNoCase(module->devicePath, stored)) {
                 ++module->refs;
                 ++self->moduleRefs[module.get()];
                 return module->handle;
@@ -277,7 +278,7 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName) {
     std::u16string name = moduleName;
     std::replace(name.begin(), name.end(), u'/', u'\\');
     for (auto& [id, module] : K().modules) {
-        if (SameNoCase(module->devicePath, name) || SameNoCase(BaseName(module->devicePath), BaseName(name))) {
+        if (mrw::ascii::EqualsNoCase(module->devicePath, name) || mrw::ascii::EqualsNoCase(BaseName(module->devicePath), BaseName(name))) {
             return module->handle;
         }
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/AsciiText.h"
 #include "base/TextEncoding.h"
 #include "handheld/ce/Kernel.h"
 #include "handheld/device/Device.h"
@@ -147,17 +148,6 @@ std::string Utf8(const std::u16string& text) { return mrw::text::Utf16ToUtf8(tex
 
 std::u16string ToU16(LPCWSTR text) { return text ? std::u16string(text) : std::u16string(); }
 
-bool SameNoCase(const std::u16string& a, const std::u16string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x - u'A' + u'a');
-        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y - u'A' + u'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 void LogEvent(const mrw::device::Event& event) {
     if (K().host) K().host->Log(event);
 }
@@ -209,7 +199,7 @@ bool OthersIdleLocked(const Process& self) {
 ProgramMain FindProgram(const std::u16string& baseName) {
     std::lock_guard<std::mutex> lock(ProgramTableMutex());
     for (auto& [name, main] : ProgramTable()) {
-        if (SameNoCase(name, baseName)) return main;
+        if (mrw::ascii::EqualsNoCase(name, baseName)) return main;
     }
     return nullptr;
 }
@@ -360,7 +350,7 @@ void RegisterProgram(const char16_t* baseName, ProgramMain main) {
     if (!baseName || !main) return;
     std::lock_guard<std::mutex> lock(ProgramTableMutex());
     for (auto& entry : ProgramTable()) {
-        if (SameNoCase(entry.first, baseName)) {
+        if (mrw::ascii::EqualsNoCase(entry.first, baseName)) {
             entry.second = main;
             return;
         }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/AsciiText.h"
 #include "handheld/ce/Kernel.h"
 #include "handheld/device/Device.h"
 
@@ -18,7 +19,7 @@ std::shared_ptr<WindowClass> FindClassLocked(LPCWSTR name, HINSTANCE instance) {
     std::shared_ptr<WindowClass> any;
     for (auto& cls : K().classes) {
         bool match = IS_INTRESOURCE(name) ? cls->atom == LOWORD(reinterpret_cast<std::uintptr_t>(name))
-                                          : SameNoCase(cls->name, name);
+                                          : mrw::ascii::EqualsNoCase(cls->name, name);
         if (!match) continue;
         if (cls->instance == instance) return cls;
         if (!any) any = cls;
@@ -271,7 +272,7 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass) {
     }
     std::lock_guard<std::mutex> lock(K().mutex);
     for (auto& cls : K().classes) {
-        if (SameNoCase(cls->name, windowClass->lpszClassName) && cls->instance == windowClass->hInstance) {
+        if (mrw::ascii::EqualsNoCase(cls->name, windowClass->lpszClassName) && cls->instance == windowClass->hInstance) {
             SetLastError(ERROR_CLASS_ALREADY_EXISTS);
             return 0;
         }
@@ -293,7 +294,7 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE instance) {
     for (auto it = classes.begin(); it != classes.end(); ++it) {
         auto& cls = *it;
         bool match = IS_INTRESOURCE(className) ? cls->atom == LOWORD(reinterpret_cast<std::uintptr_t>(className))
-                                               : SameNoCase(cls->name, className);
+                                               : mrw::ascii::EqualsNoCase(cls->name, className);
         if (!match || cls->instance != instance || cls->system) continue;
         for (auto& [id, w] : K().windows) {
             if (w->cls == cls) {
@@ -482,7 +483,7 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
         if (className) {
             bool match = IS_INTRESOURCE(className)
                              ? w->cls->atom == LOWORD(reinterpret_cast<std::uintptr_t>(className))
-                             : SameNoCase(w->cls->name, className);
+                             : mrw::ascii::EqualsNoCase(w->cls->name, className);
             if (!match) continue;
         }
         if (windowName && w->title != windowName) continue;

@@ -215,8 +215,6 @@ bool OthersIdleLocked(const Process& self);
 void ServeOneLocked(std::unique_lock<std::mutex>& lock, Process& self);
 void LogEvent(const mrw::device::Event& event);
 std::string Utf8(const std::u16string& text);
-// ASCII letters without regard to case, as the device compares names.
-bool SameNoCase(const std::u16string& a, const std::u16string& b);
 std::u16string ToU16(LPCWSTR text);
 
 // Starts a process; null with a CE error when it cannot start.
