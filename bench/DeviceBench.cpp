@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -50,7 +51,24 @@ struct Workspace {
             error = "the handheld package could not be installed";
             return;
         }
-        if (Mrw("device apply " + Quote(device) + " '\\My Documents\\Bench.tsk'") != 0) error = "apply failed";
+        // A Flash player on the device: the host shows the theme's own page.
+        if (Mrw("device reg " + Quote(device) + " set 'HKCR\\.swf' '' sz ShockwaveFlash.ShockwaveFlash") != 0 ||
+            Mrw("device reg " + Quote(device) + " create 'HKCR\\ShockwaveFlash.ShockwaveFlash'") != 0) {
+            error = "mrw device reg failed";
+            return;
+        }
+        if (Mrw("device apply " + Quote(device) + " '\\My Documents\\Bench.tsk'") != 0) {
+            error = "apply failed";
+            return;
+        }
+        // The timed today must load the item, its host and the page.
+        const std::string json = root + "today.json";
+        const std::string mrw = std::string(MRW_PROGRAM_DIR) + "/mrw";
+        std::vector<uint8_t> text;
+        if (std::system((Quote(mrw) + " device today " + Quote(device) + " --json > " + Quote(json)).c_str()) != 0 ||
+            !mrw::files::ReadAll(json, text) ||
+            std::string(text.begin(), text.end()).find("vx5n.htm\", \"flags\"") == std::string::npos)
+            error = "mrw device today shows no page";
     }
 };
 

@@ -84,19 +84,12 @@ void UnloadAllModules() {
 }
 
 bool ModuleResources(HINSTANCE instance, const std::uint8_t*& data, std::size_t& size) {
-    {
-        std::lock_guard<std::mutex> lock(K().mutex);
-        if (Module* module = FindModuleLocked(instance)) {
-            if (!module->resources) return false;
-            data = module->resources;
-            size = module->resourceSize;
-            return true;
-        }
-    }
-    // The windows loader runs a library's entry inside LoadLibrary, before the
-    // layer has recorded the module: the instance is the library's own module
-    // handle then (a Today item loads its class name there).
-    return native::LoaderCallsEntry() && instance && native::Resources(instance, data, size);
+    std::lock_guard<std::mutex> lock(K().mutex);
+    Module* module = FindModuleLocked(instance);
+    if (!module || !module->resources) return false;
+    data = module->resources;
+    size = module->resourceSize;
+    return true;
 }
 
 std::u16string ModulePathLocked(HINSTANCE instance) {

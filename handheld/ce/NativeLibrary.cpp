@@ -36,12 +36,6 @@ void* Ordinal(void* library, unsigned ordinal) {
 
 bool Resources(void* library, const std::uint8_t*& data, std::size_t& size) {
     HMODULE module = static_cast<HMODULE>(library);
-    // Only a module the system has loaded (the handle may be any instance).
-    HMODULE known = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCWSTR>(library), &known) ||
-        known != module)
-        return false;
     HRSRC found = FindResourceW(module, L"MRWCE", MAKEINTRESOURCEW(10));  // RT_RCDATA
     if (!found) return false;
     HGLOBAL loaded = LoadResource(module, found);
