@@ -57,7 +57,8 @@ using PHKEY = HKEY*;
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
-using FARPROC = std::intptr_t (*)();
+// The generic function pointer type; casting it to the real type is not warned about.
+using FARPROC = void (*)();
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using DLGPROC = BOOL (*)(HWND, UINT, WPARAM, LPARAM);
 using WNDENUMPROC = BOOL (*)(HWND, LPARAM);

@@ -11,6 +11,7 @@ struct Command {
     const char* summary;   // one line for `mrw --help`
     const char* usage;     // full text for `mrw NAME --help`
     int (*run)(const std::vector<std::string>& args);  // arguments after the command name
+    bool hasSubcommands = false;  // `mrw NAME SUB --help` is the sub-command's to answer
 };
 
 const std::vector<Command>& Commands();

@@ -43,7 +43,7 @@ const char kUsage[] =
     "  apply DIR [HANDHELD-PATH]\n"
     "  today DIR [--json] [-o OUT.png]\n"
     "  today-options DIR [--defaults] [--url TEXT] [--height TEXT] [--auto 0|1]\n\n"
-    "`mrw device help SUBCOMMAND` prints one sub-command's options.\n"
+    "`mrw device SUBCOMMAND --help` (or `mrw device help SUBCOMMAND`) prints one sub-command's options.\n"
     "KEY is HKLM\\..., HKCU\\..., HKCR\\... or HKU\\...; handheld paths are written \\A\\B.\n"
     "Exit status: 0 done, 1 failed (DIR is no device, its files are damaged, ...), 64 usage.\n";
 
@@ -61,13 +61,21 @@ int RunDevice(const std::vector<std::string>& args) {
         return UsageError("device", "unknown sub-command '" + Printable(args[1]) + "'");
     }
     for (const auto& c : DeviceCommands()) {
-        if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+        if (args[0] != c.name) continue;
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        for (const auto& a : rest) {
+            if (a == "--help" || a == "-h") {
+                std::printf("%s", c.usage);
+                return kExitOk;
+            }
+        }
+        return c.run(rest);
     }
     return UsageError("device", "unknown sub-command '" + Printable(args[0]) + "'");
 }
 
 }  // namespace
 
-extern const Command kDeviceCommand = {"device", "make, inspect and run a virtual handheld", kUsage, &RunDevice};
+extern const Command kDeviceCommand = {"device", "make, inspect and run a virtual handheld", kUsage, &RunDevice, true};
 
 }  // namespace mrw::cli

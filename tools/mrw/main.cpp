@@ -47,7 +47,9 @@ int main(int argc, char** argv) {
     for (const auto& c : mrw::cli::Commands()) {
         if (args[0] == c.name) {
             std::vector<std::string> rest(args.begin() + 1, args.end());
+            const bool subcommandAsked = c.hasSubcommands && !rest.empty() && rest[0][0] != '-';
             for (const auto& a : rest) {
+                if (subcommandAsked) break;
                 if (a == "--help" || a == "-h") {
                     std::printf("%s", c.usage);
                     return mrw::cli::kExitOk;

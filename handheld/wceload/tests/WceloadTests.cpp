@@ -105,7 +105,9 @@ protected:
         auto boot = ce::Boot::Start(dir_, error);
         EXPECT_TRUE(boot) << error;
         if (!boot) return {};
-        if (!cab.empty()) EXPECT_EQ(boot->GetDevice().Files().WriteAll(path, cab), 0u);
+        if (!cab.empty()) {
+            EXPECT_EQ(boot->GetDevice().Files().WriteAll(path, cab), 0u);
+        }
         std::vector<ce::DWORD> codes;
         for (const auto& [image, line] : runs) {
             ce::DWORD code = 0xDEAD;
