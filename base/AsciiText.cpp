@@ -65,6 +65,36 @@ bool ParseHexByte(char high, char low, uint8_t& byte) {
     return true;
 }
 
+std::string PercentEscape(std::string_view bytes, std::string_view alsoEscaped) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c < 0x20 || c == 0x7F || c == '%' || alsoEscaped.find(static_cast<char>(c)) != std::string_view::npos) {
+            out += '%';
+            out += kDigits[c >> 4];
+            out += kDigits[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+bool PercentUnescape(std::string_view text, std::string& bytes) {
+    bytes.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            bytes += text[i];
+            continue;
+        }
+        uint8_t byte = 0;
+        if (i + 2 >= text.size() || !ParseHexByte(text[i + 1], text[i + 2], byte)) return false;
+        bytes += static_cast<char>(byte);
+        i += 2;
+    }
+    return true;
+}
+
 std::string HexBytes(const uint8_t* data, size_t size) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string out;

@@ -66,6 +66,10 @@ constexpr int HexDigitValue(char c) {
 bool ParseHexByte(char high, char low, uint8_t& byte);
 // Two upper-case hexadecimal digits per byte, no separator.
 std::string HexBytes(const uint8_t* data, size_t size);
+// One-line text fields of our own files: control bytes, '%' and the bytes of
+// alsoEscaped become "%XX"; PercentUnescape undoes it (false on a bad "%").
+std::string PercentEscape(std::string_view bytes, std::string_view alsoEscaped = {});
+bool PercentUnescape(std::string_view text, std::string& bytes);
 
 // An optional sign and decimal digits, nothing else (no blanks), within
 // [min, max]. False on anything else, including overflow; `value` is then

@@ -10,35 +10,9 @@ namespace {
 constexpr char kSettingsHeader[] = "# Morwen virtual handheld";
 constexpr int kMaxBoot = 1000000000;
 
-std::string Escape(std::string_view text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7F || c == '%' || c == '=' || c == '#') {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-bool Unescape(std::string_view text, std::string& out) {
-    out.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        uint8_t byte = 0;
-        if (i + 2 >= text.size() || !ascii::ParseHexByte(text[i + 1], text[i + 2], byte)) return false;
-        out += static_cast<char>(byte);
-        i += 2;
-    }
-    return true;
-}
+// Settings and event fields: one line each, "=" and "#" kept for the syntax.
+std::string Escape(std::string_view text) { return ascii::PercentEscape(text, "=#"); }
+bool Unescape(std::string_view text, std::string& out) { return ascii::PercentUnescape(text, out); }
 
 std::string U8(const std::u16string& text) { return Escape(text::Utf16ToUtf8(text)); }
 

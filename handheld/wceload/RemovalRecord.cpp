@@ -11,33 +11,11 @@ namespace {
 constexpr char kMagic[] = "MRW-REMOVAL 1";
 constexpr ce::DWORD kMaxRecordSize = 4 * 1024 * 1024;
 
-std::string Escape(const std::u16string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text::Utf16ToUtf8(text)) {
-        if (c < 0x20 || c == '%' || c == 0x7F) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
+std::string Escape(const std::u16string& text) { return ascii::PercentEscape(text::Utf16ToUtf8(text)); }
 
 bool Unescape(std::string_view field, std::u16string& out) {
     std::string bytes;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] != '%') {
-            bytes += field[i];
-            continue;
-        }
-        uint8_t byte = 0;
-        if (i + 2 >= field.size() || !ascii::ParseHexByte(field[i + 1], field[i + 2], byte)) return false;
-        bytes += static_cast<char>(byte);
-        i += 2;
-    }
+    if (!ascii::PercentUnescape(field, bytes)) return false;
     out = text::Utf8ToUtf16(bytes);
     return true;
 }

@@ -24,19 +24,8 @@ namespace sf = setupfile;
 
 constexpr char16_t kSeparator = u'\\';
 
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
-
-bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
+using ascii::EqualsNoCase;
+using ascii::StartsWithNoCase;
 
 bool IsBlank16(char16_t c) { return c == u' ' || c == u'\t'; }
 
