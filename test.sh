@@ -52,6 +52,14 @@ configure_and_build() {  # preset
   return 0
 }
 
+check_rapi_exports() {  # preset: our RAPI.DLL exports the plain names only
+  if scripts/check-rapi-exports.sh "build/$1/rapi/RAPI.DLL"; then
+    notes+=("$1: RAPI.DLL export names checked")
+  else
+    fail "$1: RAPI.DLL export names wrong"
+  fi
+}
+
 run_ctest() {  # preset [parallel jobs]
   local preset=$1 parallel=${2:-$jobs} line passed failed of
   header "$preset: ctest"
@@ -165,6 +173,7 @@ fi
 
 # windows, tests under Wine
 if configure_and_build windows; [[ $? != 2 ]]; then
+  check_rapi_exports windows
   if start_wine_session; then
     # One at a time: every Wine program shares the prefix's temporary folder.
     run_ctest windows 1
@@ -179,6 +188,7 @@ fi
 # windows32, compiled only (this machine cannot run 32-bit programs)
 if configure_and_build windows32; then
   notes+=("windows32: built (compiled only)")
+  check_rapi_exports windows32
 else
   notes+=("windows32: BUILD FAILED (compiled only)")
 fi

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,12 +20,14 @@
 #include "base/AsciiText.h"
 #include "base/TextEncoding.h"
 #include "handheld/device/Device.h"
+#include "handheld/device/DeviceFiles.h"
 #include "handheld/device/DevicePaths.h"
 #include "handheld/device/FileSystem.h"
 #include "handheld/device/Registry.h"
 #include "handheld/rapi/RapiOs.h"
 #include "handheld/rapi/RapiTypes.h"
 #include "platform/FileLock.h"
+#include "platform/Files.h"
 #include "platform/Process.h"
 
 using namespace mrw::rapi;
@@ -118,6 +121,7 @@ thread_local DWORD tLastError = 0;
 struct Attempt {
     HANDLE event = nullptr;
     RAPIINIT* init = nullptr;
+    std::string device;  // the device folder; empty when there was none
     std::thread waiter;
     bool cancelled = false;
 };
@@ -168,15 +172,60 @@ std::uintptr_t NewHandle(Link& link) {
     return link.nextHandle;
 }
 
+// Appends a `call` event to the device's log, the caller holding the device.
+// Only the log's first lines and last byte are read, so that a connection
+// costs the same however long the log has grown; false when the log needs
+// the device's own repair (missing, damaged, or its last line cut short).
+bool AppendCallEvent(const std::string& dir, const mrw::device::Event& event) {
+    const std::string path = JoinHost(dir, "events");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string head(4096, '\0');
+    in.read(&head[0], static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    in.clear();
+    char last = 0;
+    if (head.empty() || !in.seekg(-1, std::ios::end) || !in.get(last) || last != '\n') return false;
+    const size_t headerEnd = head.find('\n');
+    if (head.compare(0, headerEnd, mrw::device::EventLogHeader()) != 0) return false;
+    // Every line after the header belongs to a boot: with none, this is boot 1.
+    std::string text = head.size() > headerEnd + 1 ? std::string() : mrw::device::FormatBootLine(1);
+    text += mrw::device::FormatEventLine(event);
+    in.close();
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out << text;
+    return static_cast<bool>(out);
+}
+
 void LogCall(const std::string& dir, const char* function, HRESULT result) {
-    std::string error;
-    std::unique_ptr<mrw::device::Device> device = mrw::device::Device::Open(dir, error);
-    if (!device) return;
     mrw::device::Event event;
     event.kind = "call";
     event.fields.push_back({"function", function, false});
     event.fields.push_back({"result", std::to_string(static_cast<uint32_t>(result)), true});
-    device->Log(event);
+    {
+        mrw::FileLock lock;
+        std::string error;
+        if (!lock.Acquire(JoinHost(dir, "lock"), error)) return;
+        if (AppendCallEvent(dir, event)) return;
+    }
+    std::string error;
+    std::unique_ptr<mrw::device::Device> device = mrw::device::Device::Open(dir, error);
+    if (device) device->Log(event);
+}
+
+// The settings of the device in DIR; false when DIR is no device (or its settings are damaged).
+bool ReadDevice(const std::string& dir, LinkSettings& out) {
+    if (dir.empty() || !mrw::files::IsDirectory(JoinHost(dir, "files"))) return false;
+    mrw::FileLock lock;
+    std::string error;
+    std::vector<uint8_t> bytes;
+    if (!lock.Acquire(JoinHost(dir, "lock"), error) || !mrw::files::ReadAll(JoinHost(dir, "settings"), bytes)) {
+        return false;
+    }
+    mrw::device::Settings settings;
+    if (!mrw::device::ParseSettings(std::string(bytes.begin(), bytes.end()), settings, error)) return false;
+    out = ReadLinkSettings(settings);
+    return true;
 }
 
 // Ends an attempt: the result goes into the caller's record before the event is set.
@@ -341,18 +390,10 @@ extern "C" HRESULT MRW_RAPI_CALL CeRapiInitEx(RAPIINIT* init) {
     std::lock_guard<std::mutex> call(link.callMutex);
     const char* env = std::getenv("MRW_DEVICE");
     const std::string dir = env ? env : "";
-    std::unique_ptr<mrw::device::Device> device;
-    if (!dir.empty()) {
-        std::string error;
-        device = mrw::device::Device::Open(dir, error);
-    }
+    LinkSettings settings;
+    const bool device = ReadDevice(dir, settings);
     auto log = [&](HRESULT result) {
-        if (!device) return result;
-        mrw::device::Event event;
-        event.kind = "call";
-        event.fields.push_back({"function", "CeRapiInitEx", false});
-        event.fields.push_back({"result", std::to_string(static_cast<uint32_t>(result)), true});
-        device->Log(event);
+        if (device) LogCall(dir, "CeRapiInitEx", result);
         return result;
     };
     if (init == nullptr || init->cbSize != sizeof(RAPIINIT)) return log(kEInvalidArg);
@@ -360,23 +401,21 @@ extern "C" HRESULT MRW_RAPI_CALL CeRapiInitEx(RAPIINIT* init) {
     attempt->event = mrw::rapi::os::CreateManualEvent();
     if (attempt->event == nullptr) return log(kEFail);
     attempt->init = init;
+    attempt->device = device ? dir : std::string();
     init->heRapiInit = attempt->event;
     init->hrRapiInit = kSOk;
     std::unique_lock<std::mutex> state(link.stateMutex);
-    if (!device) {
-        // No handheld: the attempt never ends.
-        link.attempts.push_back(std::move(attempt));
-        return kSOk;
-    }
-    if (link.attempts.empty() || link.deviceDir != dir) {
+    link.attempts.push_back(std::move(attempt));
+    // No handheld: the attempt never ends.
+    if (!device) return kSOk;
+    if (link.attempts.size() == 1 || link.deviceDir != dir) {
         link.deviceDir = dir;
-        link.settings = ReadLinkSettings(device->GetSettings());
+        link.settings = settings;
     }
     const Clock::time_point now = Clock::now();
     const Clock::time_point first = link.firstAttempt.emplace(dir, now).first->second;
     const Clock::time_point ready = first + std::chrono::milliseconds(link.settings.connectDelayMs);
-    Attempt& a = *attempt;
-    link.attempts.push_back(std::move(attempt));
+    Attempt& a = *link.attempts.back();
     if (now >= ready) {
         Finish(link, a);
     } else {
@@ -410,7 +449,7 @@ extern "C" HRESULT MRW_RAPI_CALL CeRapiUninit() {
         attempt = std::move(link.attempts.back());
         link.attempts.pop_back();
         attempt->cancelled = true;
-        dir = link.deviceDir;
+        dir = attempt->device;
     }
     link.wake.notify_all();
     if (attempt->waiter.joinable()) attempt->waiter.join();

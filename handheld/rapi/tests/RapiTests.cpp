@@ -16,15 +16,45 @@
 #include "testing/TestSupport.h"
 
 #if defined(_WIN32)
-// The one call of <windows.h> needed here, whose types would clash with the link's.
+// The calls of <windows.h> needed here, whose types would clash with the link's.
 extern "C" __declspec(dllimport) unsigned long __stdcall WaitForSingleObject(void* handle, unsigned long ms);
+extern "C" __declspec(dllimport) void* __stdcall LoadLibraryA(const char* name);
+extern "C" __declspec(dllimport) void* __stdcall GetProcAddress(void* module, const char* name);
 #else
+#include <dlfcn.h>
 #include <poll.h>
 #endif
 
 using namespace mrw::rapi;
 
 namespace {
+
+// The entry points as a user of the library finds them: loaded by name.
+#define MRW_RAPI_POINTER(name, result, params) RapiFn_##name name = nullptr;
+MRW_RAPI_FUNCTIONS(MRW_RAPI_POINTER)
+#undef MRW_RAPI_POINTER
+
+void* FindEntry(const char* name) {
+#if defined(_WIN32)
+    static void* library = LoadLibraryA("RAPI.DLL");
+    return library ? GetProcAddress(library, name) : nullptr;
+#else
+    static void* library = dlopen(MRW_RAPI_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    return library ? dlsym(library, name) : nullptr;
+#endif
+}
+
+class BindEntries : public ::testing::Environment {
+public:
+    void SetUp() override {
+#define MRW_RAPI_BIND(name, result, params)                      \
+    name = reinterpret_cast<RapiFn_##name>(FindEntry(#name)); \
+    ASSERT_NE(name, nullptr) << #name;
+        MRW_RAPI_FUNCTIONS(MRW_RAPI_BIND)
+#undef MRW_RAPI_BIND
+    }
+};
+const auto* const kBindEntries = ::testing::AddGlobalTestEnvironment(new BindEntries);
 
 void SetDeviceEnv(const std::string& dir) {
 #if defined(_WIN32)
