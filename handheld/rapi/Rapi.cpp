@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -158,9 +159,41 @@ struct Link {
     std::map<std::uintptr_t, KeyHandle> keys;
     std::set<void*> buffers;
     std::uintptr_t nextHandle = 0x1000;
-    // Creation times the library keeps (folded device path -> FILETIME).
+    // Creation times the library keeps (folded device path -> FILETIME),
+    // in the device's "link-times" file between processes.
     std::map<std::u16string, uint64_t> creation;
 };
+
+constexpr char kTimesFile[] = "link-times";
+
+// "FILETIME<TAB>folded device path" lines; lines that do not read so are skipped.
+void LoadTimes(Link& link) {
+    link.creation.clear();
+    std::vector<uint8_t> bytes;
+    if (!mrw::files::ReadAll(JoinHost(link.deviceDir, kTimesFile), bytes)) return;
+    const std::string text(bytes.begin(), bytes.end());
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const size_t tab = line.find('\t');
+        int64_t value = 0;
+        if (tab == std::string::npos || !mrw::ascii::ParseDecimal(line.substr(0, tab), 0, INT64_MAX, value)) continue;
+        link.creation[mrw::text::Utf8ToUtf16(line.substr(tab + 1))] = static_cast<uint64_t>(value);
+    }
+}
+
+// Written while the caller holds the device.
+void SaveTimes(Link& link) {
+    std::string text;
+    for (const auto& [path, time] : link.creation) {
+        text += std::to_string(time) + "\t" + mrw::text::Utf16ToUtf8(path) + "\n";
+    }
+    const std::string path = JoinHost(link.deviceDir, kTimesFile);
+    if (mrw::files::WriteAll(path + ".new", text.data(), text.size())) mrw::files::Replace(path + ".new", path);
+}
 
 Link& TheLink() {
     static Link* link = new Link;  // never destroyed: attempts may end while the process exits
@@ -236,6 +269,7 @@ void Finish(Link& link, Attempt& attempt) {
         if (!link.files) {
             link.files = std::make_unique<FileSystem>(JoinHost(link.deviceDir, "files"), link.settings.device.romFiles,
                                                       link.settings.device.cards);
+            LoadTimes(link);
         }
     }
     attempt.init->hrRapiInit = result;
@@ -516,6 +550,7 @@ extern "C" HANDLE MRW_RAPI_CALL CeCreateFile(LPCWSTR name, DWORD access, DWORD s
     std::lock_guard<std::mutex> state(call.link().stateMutex);
     if (!existed && (disposition != kOpenExisting && disposition != kTruncateExisting)) {
         call.link().creation[Folded(stored)] = NowFiletime();
+        SaveTimes(call.link());
     }
     tLastError = existed && (disposition == kOpenAlways || disposition == kCreateAlways) ? kErrorAlreadyExists : 0;
     const std::uintptr_t handle = NewHandle(call.link());
@@ -633,6 +668,7 @@ extern "C" BOOL MRW_RAPI_CALL CeSetFileTime(HANDLE file, FILETIME* creation, FIL
     if (creation) {
         std::lock_guard<std::mutex> state(call.link().stateMutex);
         call.link().creation[Folded(f.path)] = FromFiletime(*creation);
+        SaveTimes(call.link());
     }
     return kTrue;
 }
@@ -757,7 +793,7 @@ extern "C" BOOL MRW_RAPI_CALL CeDeleteFile(LPCWSTR name) {
     const std::u16string stored = call.Stored(path);
     if (const uint32_t error = call.files().Delete(path)) return Fail(error);
     std::lock_guard<std::mutex> state(call.link().stateMutex);
-    call.link().creation.erase(Folded(stored));
+    if (call.link().creation.erase(Folded(stored)) != 0) SaveTimes(call.link());
     return kTrue;
 }
 
@@ -788,6 +824,7 @@ extern "C" BOOL MRW_RAPI_CALL CeMoveFile(LPCWSTR existing, LPCWSTR newName) {
         const uint64_t time = it->second;
         creation.erase(it);
         creation[Folded(to)] = time;
+        SaveTimes(call.link());
     }
     return kTrue;
 }

@@ -129,6 +129,8 @@ bool WriteWhole(const char* path, const std::string& bytes) {
     return ok && written == bytes.size();
 }
 
+uint64_t FromParts(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
 int CallEvents(const std::string& dir, const char* function) {
     std::string error;
     auto device = mrw::device::Device::Open(dir, error);
@@ -254,6 +256,34 @@ TEST(RapiFiles, DispositionsReadWriteAndTimes) {
     EXPECT_EQ(CeGetLastError(), kErrorAlreadyExists);
     EXPECT_EQ(Create("\\Nowhere\\x", kGenericWrite, kCreateAlways), InvalidHandle());
     EXPECT_EQ(CeGetLastError(), kErrorPathNotFound);
+}
+
+TEST(RapiFiles, CreationTimesOutliveTheConnectionAndDamagedRecordsReadAsNone) {
+    LinkDevice device;
+    {
+        Connected link;
+        ASSERT_TRUE(WriteWhole("\\Windows\\app.exe", "x"));
+        HANDLE h = Create("\\Windows\\app.exe", kGenericWrite, kOpenExisting);
+        FILETIME created{0x1234, 0x01D00000};
+        ASSERT_TRUE(CeSetFileTime(h, &created, nullptr, nullptr));
+        CeCloseHandle(h);
+    }
+    {
+        Connected link;
+        CE_FIND_DATA data{};
+        HANDLE find = CeFindFirstFile(W("\\WINDOWS\\APP.EXE").c_str(), &data);
+        ASSERT_NE(find, InvalidHandle());
+        CeFindClose(find);
+        EXPECT_EQ(data.ftCreationTime.dwLowDateTime, 0x1234u);
+        EXPECT_EQ(data.ftCreationTime.dwHighDateTime, 0x01D00000u);
+    }
+    mrw::test::WriteText(device.dir + "/link-times", "garbage\n-5\t\\windows\\app.exe\n\t\n");
+    Connected link;
+    HANDLE h = Create("\\Windows\\app.exe", kGenericRead, kOpenExisting);
+    FILETIME c{}, w{};
+    ASSERT_TRUE(CeGetFileTime(h, &c, nullptr, &w));
+    CeCloseHandle(h);
+    EXPECT_EQ(FromParts(c), FromParts(w));  // no record: the last write
 }
 
 TEST(RapiFiles, FindSkipsDotsAndFindAllFilters) {
