@@ -229,6 +229,11 @@ TEST(RapiFiles, DispositionsReadWriteAndTimes) {
     h = Create("\\My Documents\\a.tsk", kGenericRead, kOpenAlways);
     ASSERT_NE(h, InvalidHandle());
     EXPECT_EQ(CeGetLastError(), kErrorAlreadyExists);
+    {
+        // Between calls the device is free for others, open files and all.
+        std::string error;
+        EXPECT_TRUE(mrw::device::Device::Open(device.dir, error)) << error;
+    }
     DWORD high = 1;
     EXPECT_EQ(CeGetFileSize(h, &high), 1025u);
     EXPECT_EQ(high, 0u);
@@ -284,6 +289,19 @@ TEST(RapiFiles, CreationTimesOutliveTheConnectionAndDamagedRecordsReadAsNone) {
     ASSERT_TRUE(CeGetFileTime(h, &c, nullptr, &w));
     CeCloseHandle(h);
     EXPECT_EQ(FromParts(c), FromParts(w));  // no record: the last write
+}
+
+TEST(RapiFiles, TransferDelayOnEachReadAndWrite) {
+    LinkDevice device(LinkOptions{{"transfer-delay", "40"}});
+    Connected link;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WriteWhole("\\Temp\\d", "d"));
+    HANDLE h = Create("\\Temp\\d", kGenericRead, kOpenExisting);
+    char c = 0;
+    DWORD read = 0;
+    ASSERT_TRUE(CeReadFile(h, &c, 1, &read, nullptr));
+    CeCloseHandle(h);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(80));
 }
 
 TEST(RapiFiles, FindSkipsDotsAndFindAllFilters) {
