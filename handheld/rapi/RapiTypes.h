@@ -7,6 +7,9 @@
 //
 // The event of RAPIINIT: on Windows an event handle; natively a file
 // descriptor (EventDescriptor) that turns readable once the attempt ends.
+// The library owns it (the caller never closes it) and the record: the
+// attempt's result is written into it when the attempt ends, so it must stay
+// in place until the matching CeRapiUninit.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -217,6 +218,21 @@ TEST(RapiConnection, ManyCyclesAndErrorsPerThread) {
     }).join();
     EXPECT_EQ(other, kErrorAlreadyExists);
     EXPECT_EQ(CeGetLastError(), kErrorFileNotFound);
+}
+
+TEST(RapiConnection, CallsFromSeveralThreadsShareTheConnection) {
+    LinkDevice device;
+    Connected link;
+    auto work = [](const char* path, int& good) {
+        for (int i = 0; i < 100; ++i) good += WriteWhole(path, std::string(100 + i, 'q')) ? 1 : 0;
+    };
+    int a = 0, b = 0;
+    std::thread first(work, "\\Temp\\a", std::ref(a));
+    std::thread second(work, "\\Temp\\b", std::ref(b));
+    first.join();
+    second.join();
+    EXPECT_EQ(a + b, 200);
+    EXPECT_EQ(mrw::files::SizeOf(device.Host("Temp/b")), 199);
 }
 
 TEST(RapiFiles, DispositionsReadWriteAndTimes) {
