@@ -11,22 +11,39 @@
 
 #include "editor/handheld_link/DirectOperations.h"
 #include "editor/handheld_link/RapiBinding.h"
+#include "handheld/device/Device.h"
+#include "platform/Files.h"
 #include "platform/DesktopText.h"
 #include "platform/Events.h"
 #include "platform/Settings.h"
+#include "testing/TestSupport.h"
 
 namespace mrw::handheld_link {
 namespace {
 
-// Points the binding at one of the stand-in libraries (or at none).
+void SetEnvironment(const char* name, const std::string& value) {
+#if defined(_WIN32)
+    _putenv_s(name, value.c_str());
+#else
+    if (value.empty()) {
+        unsetenv(name);
+    } else {
+        setenv(name, value.c_str(), 1);
+    }
+#endif
+}
+
+// Points the binding at one of the stand-in libraries, at our RAPI library
+// ("ours") or at none.
 void UseLibrary(const std::string& variant) {
-    std::string folder = std::string(MRW_TEST_DIR) + "/fake_rapi_" + variant;
+    std::string folder =
+        variant == "ours" ? std::string(MRW_RAPI_DIR) : std::string(MRW_TEST_DIR) + "/fake_rapi_" + variant;
 #if defined(_WIN32)
     // LoadLibraryA("RAPI.DLL") searches PATH after the program's folder.
     static const std::string original = std::getenv("PATH") ? std::getenv("PATH") : "";
     _putenv_s("PATH", (folder + ";" + original).c_str());
 #else
-    setenv("MRW_RAPI_LIBRARY", (folder + "/librapi.so").c_str(), 1);
+    SetEnvironment("MRW_RAPI_LIBRARY", folder + "/librapi.so");
 #endif
 }
 
@@ -241,6 +258,72 @@ TEST_F(HandheldLinkTest, DetectOsGivesTwoWithoutAnAnswerAndLeavesTheSettingAlone
     UseLibrary("incomplete");
     EXPECT_EQ(DetectHandheldOs(), 2);
     EXPECT_EQ(store_->GetInt("preview", "system", -1), 0);
+}
+
+// A virtual handheld in MRW_DEVICE for the test's lifetime, served by our library.
+struct VirtualHandheld {
+    test::TempFolder tmp;
+    std::string dir;
+    explicit VirtualHandheld(uint32_t osMajor, device::Settings settings = {}) {
+        dir = tmp / "device";
+        device::InitOptions options;
+        options.settings = std::move(settings);
+        options.settings.osMajor = osMajor;
+        std::string error;
+        EXPECT_TRUE(device::Device::Create(dir, options, error)) << error;
+        SetEnvironment("MRW_DEVICE", dir);
+        UseLibrary("ours");
+    }
+    ~VirtualHandheld() { SetEnvironment("MRW_DEVICE", ""); }
+};
+
+class OurLibraryTest : public ::testing::Test {
+protected:
+    std::unique_ptr<SettingsStore> store_ = NewMemorySettings();
+    ScopedSettings settings_{*store_};
+};
+
+TEST_F(OurLibraryTest, DetectOsPerSystemAndForSlowOrMissingHandhelds) {
+    {
+        VirtualHandheld handheld(3);
+        EXPECT_EQ(DetectHandheldOs(), 0);
+        EXPECT_EQ(store_->GetInt("preview", "system", -1), 0);
+    }
+    {
+        VirtualHandheld handheld(4);
+        EXPECT_EQ(DetectHandheldOs(), 1);
+        EXPECT_EQ(store_->GetInt("preview", "system", -1), 1);
+        EXPECT_FALSE(IsBound());
+    }
+    {
+        device::Settings slow;
+        slow.otherSettings = {{"connect-delay", "300"}};
+        VirtualHandheld handheld(3, slow);
+        EXPECT_EQ(DetectHandheldOs(), 2);  // the 50 ms probe gives up
+        EXPECT_EQ(store_->GetInt("preview", "system", -1), 1);
+    }
+    UseLibrary("ours");  // no handheld at all
+    EXPECT_EQ(DetectHandheldOs(), 2);
+}
+
+TEST_F(OurLibraryTest, PathsAndTheThemeFolderOnAVirtualHandheld) {
+    VirtualHandheld handheld(3);
+    ASSERT_TRUE(Bind());
+    {
+        ScopedProbe probe;
+        ASSERT_TRUE(probe.Connected());
+        EXPECT_TRUE(HandheldPathExists("\\My Documents\\"));
+        EXPECT_TRUE(HandheldPathExists("\\"));
+        EXPECT_FALSE(HandheldPathExists("\\My Documents\\Themes\\"));
+        std::string folder = "\\My Documents\\Themes\\";
+        EXPECT_TRUE(EnsureHandheldThemeFolder(folder));
+        EXPECT_EQ(folder, "\\My Documents\\Themes\\");
+        EXPECT_TRUE(files::IsDirectory(handheld.dir + "/files/My Documents/Themes"));
+        EXPECT_TRUE(HandheldPathExists(folder));
+        EXPECT_TRUE(CreateHandheldFolder("\\My Documents\\Themes"));  // exists: still fine
+        EXPECT_FALSE(CreateHandheldFolder("\\Missing\\Child"));
+    }
+    Unbind();
 }
 
 }  // namespace
