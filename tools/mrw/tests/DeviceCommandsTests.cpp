@@ -104,5 +104,25 @@ TEST(MrwDeviceCommands, UsageErrorsAndDamagedDevices) {
     EXPECT_EQ(Mrw(tmp, "device reg " + dev + " get HKLM"), 1);
 }
 
+TEST(MrwDeviceCommands, InitKeepsTheLinkOptionsAndMakesLockedFiles) {
+    if (!files::IsFile(MrwProgram())) GTEST_SKIP() << "mrw not staged";
+    test::TempFolder tmp;
+    const std::string dev = "\"" + (tmp / "dev") + "\"";
+    EXPECT_EQ(Mrw(tmp, "device init " + dev + " --capacity 1k"), 64);
+    EXPECT_EQ(Mrw(tmp, "device init " + dev + " --connect-delay -5"), 64);
+    EXPECT_EQ(Mrw(tmp, "device init " + dev + " --locked \"\\..\\x\""), 64);
+    ASSERT_EQ(Mrw(tmp, "device init " + dev + " --connect-delay 300 --refuse --transfer-delay 2 --capacity 5000 "
+                       "--locked \"\\Temp\\New\\l.tsk\" --locked \"\\Windows\\m.tsk\""),
+              0);
+    const std::string settings = test::ReadText(tmp / "dev/settings");
+    for (const char* line : {"connect-delay=300\n", "refuse=1\n", "transfer-delay=2\n", "capacity=5000\n",
+                             "locked=\\Temp\\New\\l.tsk\n", "locked=\\Windows\\m.tsk\n"}) {
+        EXPECT_NE(settings.find(line), std::string::npos) << line;
+    }
+    EXPECT_TRUE(files::IsReadOnly(tmp / "dev/files/Temp/New/l.tsk"));
+    EXPECT_EQ(files::SizeOf(tmp / "dev/files/Windows/m.tsk"), 0);
+    EXPECT_TRUE(files::IsReadOnly(tmp / "dev/files/Windows/m.tsk"));
+}
+
 }  // namespace
 }  // namespace mrw
