@@ -19,16 +19,16 @@ const rapi::WCHAR* W(const std::u16string& text) { return reinterpret_cast<const
 
 }  // namespace
 
-bool ProbeConnection(bool& started) {
+bool ProbeConnection(rapi::RAPIINIT& record, bool& started) {
     started = false;
     RapiEntryPoints& rapi = Rapi();
     if (!rapi.CeRapiInitEx) return false;
-    rapi::RAPIINIT init{};
-    init.cbSize = sizeof(init);
-    if (rapi.CeRapiInitEx(&init) < 0) return false;
+    record = rapi::RAPIINIT{};
+    record.cbSize = sizeof(record);
+    if (rapi.CeRapiInitEx(&record) < 0) return false;
     started = true;
-    events::WaitHandle event = init.heRapiInit;
-    return events::WaitAny(&event, 1, kProbeWaitMs) == 0 && init.hrRapiInit >= 0;
+    events::WaitHandle event = record.heRapiInit;
+    return events::WaitAny(&event, 1, kProbeWaitMs) == 0 && record.hrRapiInit >= 0;
 }
 
 ScopedProbe::~ScopedProbe() {

@@ -5,28 +5,33 @@
 #pragma once
 #include <string>
 
+#include "handheld/rapi/RapiTypes.h"
+
 namespace mrw::handheld_link {
 
 // The handheld folder the theme packages go to when the setting names none
 // or a folder the handheld lacks.
 extern const char* const kDefaultThemeFolder;  // "\My Documents\Themes"
 
-// The quick probe: CeRapiInitEx, then at most 50 ms for its event; connected
-// when the event was set with a successful result. An attempt that started
-// (`started`) must be ended with CeRapiUninit once the caller is done,
-// connected or not; a refused CeRapiInitEx started nothing and is not waited on.
-bool ProbeConnection(bool& started);
+// The quick probe: CeRapiInitEx on `record`, then at most 50 ms for its
+// event; connected when the event was set with a successful result. An
+// attempt that started (`started`) must be ended with CeRapiUninit once the
+// caller is done, connected or not, and `record` must live until then: the
+// library writes its result into it when the attempt ends, which may be after
+// the probe gave up. A refused CeRapiInitEx started nothing and is not waited on.
+bool ProbeConnection(rapi::RAPIINIT& record, bool& started);
 
 // Probes on construction and ends the attempt on destruction.
 class ScopedProbe {
 public:
-    ScopedProbe() : connected_(ProbeConnection(started_)) {}
+    ScopedProbe() : connected_(ProbeConnection(record_, started_)) {}
     ~ScopedProbe();
     ScopedProbe(const ScopedProbe&) = delete;
     ScopedProbe& operator=(const ScopedProbe&) = delete;
     bool Connected() const { return connected_; }
 
 private:
+    rapi::RAPIINIT record_{};
     bool started_ = false;
     bool connected_;
 };

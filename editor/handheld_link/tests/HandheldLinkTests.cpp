@@ -178,7 +178,8 @@ TEST_F(HandheldLinkTest, ProbeEndsEveryStartedAttemptAndNeverWaitsOnARefusal) {
 
     handheld_.answer = FakeHandheld::Answer::kRefuse;
     bool started = true;
-    EXPECT_FALSE(ProbeConnection(started));
+    rapi::RAPIINIT record{};
+    EXPECT_FALSE(ProbeConnection(record, started));
     EXPECT_FALSE(started);
     { ScopedProbe probe; }
     EXPECT_EQ(handheld_.uninits, 3);  // nothing started, nothing to end
