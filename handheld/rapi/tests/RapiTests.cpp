@@ -16,7 +16,8 @@
 #include "testing/TestSupport.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+// The one call of <windows.h> needed here, whose types would clash with the link's.
+extern "C" __declspec(dllimport) unsigned long __stdcall WaitForSingleObject(void* handle, unsigned long ms);
 #else
 #include <poll.h>
 #endif
@@ -40,7 +41,7 @@ void SetDeviceEnv(const std::string& dir) {
 // Waits up to `ms` for the connection event.
 bool WaitFor(HANDLE event, int ms) {
 #if defined(_WIN32)
-    return WaitForSingleObject(event, ms) == WAIT_OBJECT_0;
+    return WaitForSingleObject(event, static_cast<unsigned long>(ms)) == 0;
 #else
     pollfd p{EventDescriptor(event), POLLIN, 0};
     return poll(&p, 1, ms) == 1;
@@ -163,12 +164,17 @@ TEST(RapiConnection, ConnectDelayCountsFromTheFirstAttempt) {
 TEST(RapiConnection, ManyCyclesAndErrorsPerThread) {
     LinkDevice device;
     SetDeviceEnv("");  // the cycles without a device log nothing
+    HANDLE first = nullptr, last = nullptr;
     for (int i = 0; i < 10000; ++i) {
         RAPIINIT init{};
         init.cbSize = sizeof init;
         ASSERT_EQ(CeRapiInitEx(&init), kSOk);
+        (i == 0 ? first : last) = init.heRapiInit;
         ASSERT_EQ(CeRapiUninit(), kSOk);
     }
+#if !defined(_WIN32)
+    EXPECT_EQ(first, last);  // each cycle gives its event back: no descriptor left behind
+#endif
     SetDeviceEnv(device.dir);
     Connected link;
     EXPECT_EQ(CeGetFileAttributes(W("\\nothing").c_str()), kInvalidAttributes);
@@ -340,6 +346,37 @@ TEST(RapiSystem, VersionRegistryAndMissingProgram) {
     EXPECT_EQ(CeRegCloseKey(key), 0);
     EXPECT_EQ(CeRegOpenKeyEx(RootKey(kHkeyLocalMachine), W("Software\\None").c_str(), 0, 0, &key),
               static_cast<LONG>(kErrorFileNotFound));
+}
+
+TEST(RapiSystem, CreateProcessRunsTheImageOnTheDeviceWithoutWaiting) {
+    LinkDevice device;
+    {
+        Connected link;
+        PROCESS_INFORMATION info{};
+        ASSERT_TRUE(CeCreateProcess(W("\\Windows\\unload").c_str(), W("\"a b\" c").c_str(), nullptr, nullptr,
+                                    kFalse, 0, nullptr, nullptr, nullptr, &info));
+        EXPECT_TRUE(CeCloseHandle(info.hProcess));
+        EXPECT_TRUE(CeCloseHandle(info.hThread));
+    }
+    // The helper boots the device once the call has let go of it.
+    std::string image, commandLine;
+    bool exited = false;
+    for (int i = 0; i < 200 && !exited; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::string error;
+        auto dev = mrw::device::Device::Open(device.dir, error);
+        if (!dev) continue;
+        for (const auto& e : dev->Events()) {
+            exited = exited || e.event.kind == "exit";
+            if (e.event.kind != "start") continue;
+            for (const auto& f : e.event.fields) {
+                if (f.name == "image") image = f.text;
+                if (f.name == "commandLine") commandLine = f.text;
+            }
+        }
+    }
+    EXPECT_EQ(image, "\\Windows\\unload.exe");
+    EXPECT_EQ(commandLine, "\"a b\" c");
 }
 
 }  // namespace
