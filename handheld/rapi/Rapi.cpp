@@ -195,9 +195,24 @@ void SaveTimes(Link& link) {
     if (mrw::files::WriteAll(path + ".new", text.data(), text.size())) mrw::files::Replace(path + ".new", path);
 }
 
+// The link lives until the library is unloaded (or the process ends). It is
+// freed then unless an attempt is still open: that attempt's thread may
+// still use it, so it is left to the process's end.
+struct LinkHolder {
+    Link* link = new Link;
+    ~LinkHolder() {
+        bool idle = false;
+        {
+            std::lock_guard<std::mutex> state(link->stateMutex);
+            idle = link->attempts.empty();
+        }
+        if (idle) delete link;
+    }
+};
+
 Link& TheLink() {
-    static Link* link = new Link;  // never destroyed: attempts may end while the process exits
-    return *link;
+    static LinkHolder holder;
+    return *holder.link;
 }
 
 std::uintptr_t NewHandle(Link& link) {
