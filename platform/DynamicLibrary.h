@@ -2,6 +2,8 @@
 // functions by name and unloading it. The handle is owned: the library is
 // unloaded when the object goes away.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace mrw::dynlib {
@@ -23,6 +25,20 @@ public:
     bool IsLoaded() const { return handle_ != nullptr; }
     // The exported function or data of that name; null when absent or not loaded.
     void* Symbol(const char* name) const;
+    // The function exported under an ordinal (Windows export tables only;
+    // null natively, where libraries have no ordinals).
+    void* SymbolByOrdinal(unsigned ordinal) const;
+    // A named RCDATA resource of the library (Windows only; false natively).
+    bool Resource(const char* name, const std::uint8_t*& data, std::size_t& size) const;
+    // The loader's own handle (the module handle on Windows).
+    void* Handle() const { return handle_; }
+    // True where the system's loader runs a library's entry point itself
+    // (DllMain on Windows); natively a library's user calls it.
+    static bool LoaderRunsEntryPoint();
+    // The folder, ending in a separator, of the program or library holding
+    // this address (a library finds the files that lie beside it); empty
+    // when unknown.
+    static std::string FolderOf(const void* address);
     void Unload();
     const std::string& Error() const { return error_; }
 

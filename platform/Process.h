@@ -27,6 +27,10 @@ bool Start(const std::string& program, const std::string& commandLine, const Sta
 // n backslashes, 2n+1 give n and a literal quote, other backslashes are literal.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// One argument quoted for such a command line, so that SplitCommandLine (and
+// the C runtime) give it back unchanged.
+std::string QuoteArgument(const std::string& argument);
+
 // The id of the running process.
 unsigned long CurrentProcessId();
 

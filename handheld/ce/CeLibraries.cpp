@@ -11,7 +11,6 @@
 #include "base/TextEncoding.h"
 #include "handheld/ce/CeResources.h"
 #include "handheld/ce/Kernel.h"
-#include "handheld/ce/NativeLibrary.h"
 #include "platform/Files.h"
 #include "platform/ScratchFolder.h"
 
@@ -37,13 +36,37 @@ std::u16string BaseName(const std::u16string& path) {
     return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
+// The function a handheld library exports under an ordinal: the export
+// table's on Windows; natively MRW_CE_ORDINAL_EXPORT leaves a pointer to it
+// under a name of its own.
+void* OrdinalExport(const mrw::dynlib::DynamicLibrary& library, unsigned ordinal) {
+    if (void* found = library.SymbolByOrdinal(ordinal)) return found;
+    const std::string name = "mrw_ce_ordinal_" + std::to_string(ordinal);
+    void* const* slot = static_cast<void* const*>(library.Symbol(name.c_str()));
+    return slot ? *slot : nullptr;
+}
+
+// The resource blob linked into a handheld library: an RCDATA resource on
+// Windows, two symbols natively.
+void FindResources(const mrw::dynlib::DynamicLibrary& library, Module& module) {
+    if (library.Resource("MRWCE", module.resources, module.resourceSize)) return;
+    auto* bytes = static_cast<const std::uint8_t*>(library.Symbol("mrw_ce_resource_data"));
+    auto* length = static_cast<const std::uint32_t*>(library.Symbol("mrw_ce_resource_size"));
+    if (!bytes || !length) return;
+    module.resources = bytes;
+    module.resourceSize = *length;
+}
+
+LibraryEntry EntryOf(const mrw::dynlib::DynamicLibrary& library) {
+    return reinterpret_cast<LibraryEntry>(library.Symbol("mrw_ce_library_entry"));
+}
+
 // The last steps of unloading, without the lock: detach, unload, delete the copy.
 void FinishUnload(std::unique_ptr<Module> module) {
-    if (!native::LoaderCallsEntry()) {
-        auto entry = reinterpret_cast<LibraryEntry>(native::Symbol(module->native, "mrw_ce_library_entry"));
-        if (entry) entry(module->handle, DLL_PROCESS_DETACH);
+    if (!mrw::dynlib::DynamicLibrary::LoaderRunsEntryPoint()) {
+        if (LibraryEntry entry = EntryOf(module->native)) entry(module->handle, DLL_PROCESS_DETACH);
     }
-    native::Unload(module->native);
+    module->native.Unload();
     mrw::files::Delete(module->hostCopy);
 }
 
@@ -158,19 +181,19 @@ HMODULE LoadLibraryW(LPCWSTR fileName) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    std::string reason;
-    void* library = native::Load(copy, reason);
-    if (!library) {
+    mrw::dynlib::DynamicLibrary library;
+    if (!library.Load(copy)) {
         mrw::files::Delete(copy);
         SetLastError(ERROR_BAD_FORMAT);
         return nullptr;
     }
+    const bool loaderRunsEntry = mrw::dynlib::DynamicLibrary::LoaderRunsEntryPoint();
     LibraryEntry entry = nullptr;
-    if (!native::LoaderCallsEntry()) {
-        entry = reinterpret_cast<LibraryEntry>(native::Symbol(library, "mrw_ce_library_entry"));
+    if (!loaderRunsEntry) {
+        entry = EntryOf(library);
         if (!entry) {
             // Some library of this machine, but no handheld library.
-            native::Unload(library);
+            library.Unload();
             mrw::files::Delete(copy);
             SetLastError(ERROR_BAD_FORMAT);
             return nullptr;
@@ -181,8 +204,8 @@ HMODULE LoadLibraryW(LPCWSTR fileName) {
         std::lock_guard<std::mutex> lock(k.mutex);
         auto module = std::make_unique<Module>();
         std::uintptr_t id;
-        if (native::LoaderCallsEntry()) {
-            id = reinterpret_cast<std::uintptr_t>(library);
+        if (loaderRunsEntry) {
+            id = reinterpret_cast<std::uintptr_t>(library.Handle());
         } else {
             id = k.nextModule;
             k.nextModule += 0x10000;
@@ -190,9 +213,9 @@ HMODULE LoadLibraryW(LPCWSTR fileName) {
         module->handle = reinterpret_cast<HMODULE>(id);
         module->devicePath = stored;
         module->hostCopy = copy;
-        module->native = library;
         module->refs = 1;
-        native::Resources(library, module->resources, module->resourceSize);
+        FindResources(library, *module);
+        module->native = std::move(library);
         ++CurrentLocked()->moduleRefs[module.get()];
         k.host->SetInUse(stored, true);
         handle = module->handle;
@@ -231,7 +254,7 @@ BOOL FreeLibrary(HMODULE handle) {
 }
 
 FARPROC GetProcAddressW(HMODULE handle, LPCWSTR procName) {
-    void* library;
+    const mrw::dynlib::DynamicLibrary* library;
     {
         std::lock_guard<std::mutex> lock(K().mutex);
         Module* module = FindModuleLocked(handle);
@@ -239,13 +262,13 @@ FARPROC GetProcAddressW(HMODULE handle, LPCWSTR procName) {
             SetLastError(module ? ERROR_PROC_NOT_FOUND : ERROR_INVALID_HANDLE);
             return nullptr;
         }
-        library = module->native;
+        library = &module->native;
     }
     void* found;
     if (IS_INTRESOURCE(procName)) {
-        found = native::Ordinal(library, LOWORD(reinterpret_cast<std::uintptr_t>(procName)));
+        found = OrdinalExport(*library, LOWORD(reinterpret_cast<std::uintptr_t>(procName)));
     } else {
-        found = native::Symbol(library, mrw::text::Utf16ToUtf8(procName).c_str());
+        found = library->Symbol(mrw::text::Utf16ToUtf8(procName).c_str());
     }
     if (!found) {
         SetLastError(ERROR_PROC_NOT_FOUND);

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/DynamicLibrary.h"
 #include "handheld/ce/Boot.h"
 #include "handheld/ce/Ce.h"
 #include "handheld/ce/Inspect.h"
@@ -146,7 +147,7 @@ struct Module {
     HMODULE handle = nullptr;
     std::u16string devicePath;
     std::string hostCopy;  // the private copy that was loaded
-    void* native = nullptr;
+    mrw::dynlib::DynamicLibrary native;  // the loaded private copy
     int refs = 0;
     const std::uint8_t* resources = nullptr;
     std::size_t resourceSize = 0;

@@ -25,8 +25,9 @@
 #include "handheld/device/DevicePaths.h"
 #include "handheld/device/FileSystem.h"
 #include "handheld/device/Registry.h"
-#include "handheld/rapi/RapiOs.h"
 #include "handheld/rapi/RapiTypes.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/Events.h"
 #include "platform/FileLock.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
@@ -120,7 +121,7 @@ thread_local DWORD tLastError = 0;
 // One connection attempt: the event the library owns and, while the
 // device's connect delay runs, the thread that ends the attempt.
 struct Attempt {
-    HANDLE event = nullptr;
+    std::unique_ptr<mrw::events::ManualResetEvent> event;
     RAPIINIT* init = nullptr;
     std::string device;  // the device folder; empty when there was none
     std::thread waiter;
@@ -288,7 +289,7 @@ void Finish(Link& link, Attempt& attempt) {
         }
     }
     attempt.init->hrRapiInit = result;
-    mrw::rapi::os::SetEvent(attempt.event);
+    attempt.event->Set();
 }
 
 // The calls: a connection must be up; the device's hold is taken for the call.
@@ -447,11 +448,11 @@ extern "C" HRESULT MRW_RAPI_CALL CeRapiInitEx(RAPIINIT* init) {
     };
     if (init == nullptr || init->cbSize != sizeof(RAPIINIT)) return log(kEInvalidArg);
     auto attempt = std::make_unique<Attempt>();
-    attempt->event = mrw::rapi::os::CreateManualEvent();
-    if (attempt->event == nullptr) return log(kEFail);
+    attempt->event = std::make_unique<mrw::events::ManualResetEvent>();
+    if (!attempt->event->IsValid()) return log(kEFail);
     attempt->init = init;
     attempt->device = device ? dir : std::string();
-    init->heRapiInit = attempt->event;
+    init->heRapiInit = attempt->event->Handle();
     init->hrRapiInit = kSOk;
     std::unique_lock<std::mutex> state(link.stateMutex);
     link.attempts.push_back(std::move(attempt));
@@ -483,7 +484,8 @@ extern "C" HRESULT MRW_RAPI_CALL CeRapiInit() {
     const HRESULT result = CeRapiInitEx(&init);
     if (result < 0) return result;
     // The plain form waits for the attempt; the record stays with the attempt, so copy the outcome.
-    mrw::rapi::os::WaitEvent(init.heRapiInit);
+    mrw::events::WaitHandle event = init.heRapiInit;
+    mrw::events::WaitAny(&event, 1, mrw::events::kInfinite);
     return init.hrRapiInit;
 }
 
@@ -502,7 +504,7 @@ extern "C" HRESULT MRW_RAPI_CALL CeRapiUninit() {
     }
     link.wake.notify_all();
     if (attempt->waiter.joinable()) attempt->waiter.join();
-    mrw::rapi::os::CloseEvent(attempt->event);
+    attempt->event.reset();
     {
         std::lock_guard<std::mutex> state(link.stateMutex);
         if (link.attempts.empty()) {
@@ -865,11 +867,11 @@ extern "C" BOOL MRW_RAPI_CALL CeCreateProcess(LPCWSTR image, LPCWSTR commandLine
     if (error != 0) return Fail(error == kErrorPathNotFound ? kErrorPathNotFound : kErrorFileNotFound);
     // The device runs the program in a helper process of its own, which
     // boots the device as `mrw device run` does; the link does not wait.
-    const std::string helper = mrw::rapi::os::LibraryFolder() + mrw::process::ExecutableName("rapi-run");
-    const std::string arguments = mrw::rapi::os::QuoteArgument("rapi-run") + " " +
-                                  mrw::rapi::os::QuoteArgument(call.link().deviceDir) + " " +
-                                  mrw::rapi::os::QuoteArgument(mrw::text::Utf16ToUtf8(path)) + " " +
-                                  mrw::rapi::os::QuoteArgument(mrw::text::Utf16ToUtf8(ToU16(commandLine)));
+    const std::string helper = mrw::dynlib::DynamicLibrary::FolderOf(reinterpret_cast<const void*>(&CeCreateProcess)) + mrw::process::ExecutableName("rapi-run");
+    const std::string arguments = mrw::process::QuoteArgument("rapi-run") + " " +
+                                  mrw::process::QuoteArgument(call.link().deviceDir) + " " +
+                                  mrw::process::QuoteArgument(mrw::text::Utf16ToUtf8(path)) + " " +
+                                  mrw::process::QuoteArgument(mrw::text::Utf16ToUtf8(ToU16(commandLine)));
     mrw::process::StartOptions options;
     options.wait = false;
     if (!mrw::process::Start(helper, arguments, options)) return Fail(kErrorFileNotFound);

@@ -4,15 +4,6 @@
 
 namespace mrw::dynlib {
 
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-    if (this != &other) {
-        Unload();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
-
 bool DynamicLibrary::Load(const std::string& nameOrPath) {
     Unload();
     error_.clear();
@@ -26,6 +17,20 @@ bool DynamicLibrary::Load(const std::string& nameOrPath) {
 }
 
 void* DynamicLibrary::Symbol(const char* name) const { return handle_ && name ? dlsym(handle_, name) : nullptr; }
+
+void* DynamicLibrary::SymbolByOrdinal(unsigned) const { return nullptr; }
+
+bool DynamicLibrary::Resource(const char*, const std::uint8_t*&, std::size_t&) const { return false; }
+
+bool DynamicLibrary::LoaderRunsEntryPoint() { return false; }
+
+std::string DynamicLibrary::FolderOf(const void* address) {
+    Dl_info info{};
+    if (::dladdr(address, &info) == 0 || info.dli_fname == nullptr) return "";
+    const std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 void DynamicLibrary::Unload() {
     if (handle_) dlclose(handle_);

@@ -22,6 +22,11 @@ TEST(Process, CommandLinesSplitByTheRuntimeRules) {
     EXPECT_EQ(process::SplitCommandLine("a\\\"b \"\""), (V{"a\"b", ""}));
     EXPECT_EQ(process::SplitCommandLine("\"say \"\"hi\"\"\""), (V{"say \"hi\""}));
     EXPECT_TRUE(process::SplitCommandLine("   ").empty());
+    // Quoted arguments come back unchanged: folders ending in "\", quotes, blanks.
+    const V args{"Z:\\dev\\", "say \"hi\"", "a\\\"b", "", "\\My Documents\\x.tsk"};
+    std::string line;
+    for (const auto& a : args) line += process::QuoteArgument(a) + " ";
+    EXPECT_EQ(process::SplitCommandLine(line), args);
 }
 
 TEST(Process, AMissingProgramDoesNotStartAndARealOneIsWaitedFor) {
