@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "handheld/device/Device.h"
 #include "handheld/device/FileSystem.h"
 #include "handheld/wceload/Wceload.h"
+#include "platform/Process.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::string ScratchDevice() {
     static std::string base;
     if (base.empty()) {
         const char* tmp = std::getenv("TMPDIR");
-        base = std::string(tmp && *tmp ? tmp : "/tmp") + "/wceload_fuzzer." + std::to_string(::getpid());
+        base = std::string(tmp && *tmp ? tmp : "/tmp") + "/wceload_fuzzer." + std::to_string(mrw::process::CurrentProcessId());
     }
     const std::string dir = base + "/" + std::to_string(++number);
     std::string error;

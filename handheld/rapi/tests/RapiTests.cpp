@@ -13,18 +13,11 @@
 #include "handheld/device/Device.h"
 #include "handheld/device/FileSystem.h"
 #include "handheld/rapi/RapiTypes.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/Events.h"
 #include "platform/Files.h"
 #include "testing/TestSupport.h"
 
-#if defined(_WIN32)
-// The calls of <windows.h> needed here, whose types would clash with the link's.
-extern "C" __declspec(dllimport) unsigned long __stdcall WaitForSingleObject(void* handle, unsigned long ms);
-extern "C" __declspec(dllimport) void* __stdcall LoadLibraryA(const char* name);
-extern "C" __declspec(dllimport) void* __stdcall GetProcAddress(void* module, const char* name);
-#else
-#include <dlfcn.h>
-#include <poll.h>
-#endif
 
 using namespace mrw::rapi;
 
@@ -36,13 +29,15 @@ MRW_RAPI_FUNCTIONS(MRW_RAPI_POINTER)
 #undef MRW_RAPI_POINTER
 
 void* FindEntry(const char* name) {
+    static mrw::dynlib::DynamicLibrary library;
+    if (!library.IsLoaded()) {
 #if defined(_WIN32)
-    static void* library = LoadLibraryA("RAPI.DLL");
-    return library ? GetProcAddress(library, name) : nullptr;
+        library.Load("RAPI.DLL");
 #else
-    static void* library = dlopen(MRW_RAPI_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    return library ? dlsym(library, name) : nullptr;
+        library.Load(MRW_RAPI_LIBRARY);
 #endif
+    }
+    return library.Symbol(name);
 }
 
 class BindEntries : public ::testing::Environment {
@@ -71,12 +66,8 @@ void SetDeviceEnv(const std::string& dir) {
 
 // Waits up to `ms` for the connection event.
 bool WaitFor(HANDLE event, int ms) {
-#if defined(_WIN32)
-    return WaitForSingleObject(event, static_cast<unsigned long>(ms)) == 0;
-#else
-    pollfd p{EventDescriptor(event), POLLIN, 0};
-    return poll(&p, 1, ms) == 1;
-#endif
+    mrw::events::WaitHandle handle = event;
+    return mrw::events::WaitAny(&handle, 1, static_cast<uint32_t>(ms)) == 0;
 }
 
 std::basic_string<WCHAR> W(const char* text) {
