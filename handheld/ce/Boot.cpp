@@ -7,9 +7,7 @@
 #include "handheld/ce/DeviceHost.h"
 #include "handheld/ce/Kernel.h"
 #include "handheld/device/Device.h"
-#if MRW_CE_HAVE_SHELL
 #include "handheld/shell/DeviceParts.h"
-#endif
 
 namespace mrw::ce {
 
@@ -44,9 +42,7 @@ public:
     bool Shutdown(std::string& error) override {
         if (shutDown_) return true;
         shutDown_ = true;
-#if MRW_CE_HAVE_SHELL
         mrw::shell::StopDeviceParts();
-#endif
         std::u16string alive;
         bool ok = kernel::WaitAllProcesses(kShutdownWaitMs, alive);
         if (!ok) error = "a process alive 10 s after shutdown: " + mrw::text::Utf16ToUtf8(alive);
@@ -71,7 +67,6 @@ private:
 }  // namespace
 
 std::unique_ptr<Boot> Boot::Start(const std::string& deviceFolder, std::string& error) {
-#if MRW_CE_HAVE_DEVICE
     auto device = mrw::device::Device::Open(deviceFolder, error);
     if (!device) return nullptr;
     mrw::device::Device* raw = device.get();
@@ -81,15 +76,8 @@ std::unique_ptr<Boot> Boot::Start(const std::string& deviceFolder, std::string& 
     booted = raw;
     raw->BeginBoot();
     auto boot = std::make_unique<DeviceBoot>(std::move(device));
-#if MRW_CE_HAVE_SHELL
     mrw::shell::StartDeviceParts(raw->GetSettings());
-#endif
     return boot;
-#else
-    (void)deviceFolder;
-    error = "this build has no virtual device";
-    return nullptr;
-#endif
 }
 
 mrw::device::Device& BootedDevice() { return *booted; }

@@ -5,20 +5,12 @@
 
 #include "handheld/ce/Kernel.h"
 
-#if MRW_CE_HAVE_SHELL
 #include "handheld/shell/DeviceParts.h"
-#endif
 
 namespace mrw::ce {
 
 BOOL InitHTMLControl(HINSTANCE instance) {
-#if MRW_CE_HAVE_SHELL
     return mrw::shell::RegisterHtmlView(instance) ? TRUE : FALSE;
-#else
-    (void)instance;
-    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
-#endif
 }
 
 // A string is allocated with its byte length in the four bytes before the
